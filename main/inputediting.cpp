@@ -1,0 +1,129 @@
+// The main window's calculation and the editing of its inputs.
+#include <QString>
+
+#include "core/display.h"
+#include "core/exception.h"
+#include "core/subnet.h"
+#include "main/quorvaneform.h"
+#include "platform/messagebox.h"
+#include "settings/settingsvalues.h"
+#include "settings/texttable.h"
+
+namespace quorvane {
+
+namespace {
+
+// The fields hold 8-bit text in the system's code page, which on Linux is UTF-8.
+std::string inputBytes(const QLineEdit* field) { return field->text().toLocal8Bit().toStdString(); }
+
+QString dotted(Ipv4 value) { return QString::fromLatin1(InetNtoa(value)); }
+
+QString additional(Ipv4 value) {
+  return QString::fromLatin1(ConvertTostring(value, Settings().DefaultTypeConvert));
+}
+
+}  // namespace
+
+Ipv4 TQuorvaneForm::GetMask() { return ReadMask(inputBytes(edMask), FMaskForm); }
+
+void TQuorvaneForm::clearResults() {
+  for (TEdit* field : m_results) field->clear();
+}
+
+void TQuorvaneForm::rejectInput(QLineEdit* field, const QString& message) {
+  ShowCenteredMessage(this, message, MessageKind::Error);
+  field->selectAll();
+  field->setFocus();
+}
+
+void TQuorvaneForm::actCalculateExecute() {
+  clearResults();
+  try {
+    const Ipv4 address = InetAddr(inputBytes(edAddress));
+    if (address == kInvalid) return rejectInput(edAddress, Tr(Text::sErrorInIP));
+    Ipv4 mask;
+    try {
+      mask = GetMask();
+    } catch (const ConvertError&) {
+      // A prefix whose number does not convert is a faulty mask like any other.
+      mask = kInvalid;
+    }
+    if (mask == kInvalid) return rejectInput(edMask, Tr(Text::sErrorInMask));
+
+    const Subnet s = CalculateSubnet(address, mask);
+    edInputAddress->setText(dotted(s.address));
+    edInputAddressBIN->setText(additional(s.address));
+    edInputMask->setText(dotted(s.mask));
+    edInputMaskBIN->setText(additional(s.mask));
+    edInputMaskInverse->setText(dotted(s.inverse));
+    edInputMaskInverseBIN->setText(additional(s.inverse));
+    edInputPrefix->setText(QStringLiteral("/%1").arg(s.prefix));
+    edNetwork->setText(dotted(s.network));
+    edNetworkBIN->setText(additional(s.network));
+    edBroadcast->setText(dotted(s.broadcast));
+    edBroadcastBIN->setText(additional(s.broadcast));
+    edMaxIP->setText(dotted(s.maxHost));
+    edMaxIPBIN->setText(additional(s.maxHost));
+    edMinIP->setText(dotted(s.minHost));
+    edMinIPBIN->setText(additional(s.minHost));
+    edHostNum->setText(QString::number(s.hosts));
+    edHostRange->setText(edMinIP->text() + QStringLiteral(" - ") + edMaxIP->text());
+  } catch (const Exception&) {
+    // Any other failure of the calculation: the results stay all empty, never half-written.
+    clearResults();
+    ShowCenteredMessage(this, Tr(Text::sErrorInIP), MessageKind::Error);
+  }
+}
+
+void TQuorvaneForm::edAddressChange() { clearResults(); }
+
+void TQuorvaneForm::udMaskChangingEx(bool& allowChange, int, UpDownDirection direction) {
+  // The spinner never moves: its position stays in the middle, so both arrows always work.
+  allowChange = false;
+  try {
+    const Ipv4 mask = GetMask();
+    if (mask == kInvalid) {
+      ShowCenteredMessage(this, Tr(Text::sErrorInMask), MessageKind::Error);
+      return;
+    }
+    const int p = MaskToPrefix(mask);
+    int next;
+    switch (direction) {
+      case UpDownDirection::Up:
+        next = p < 30 ? p + 1 : 8;
+        break;
+      case UpDownDirection::Down:
+        next = p > 8 ? p - 1 : 30;
+        break;
+      case UpDownDirection::None:
+      default:
+        return;
+    }
+    edMask->setText(QString::fromLatin1(WriteMask(PrefixToMask(next), FMaskForm)));
+    command("actCalculate")->trigger();
+  } catch (const Exception&) {
+    ShowCenteredMessage(this, Tr(Text::sErrorInMask), MessageKind::Error);
+  }
+}
+
+void TQuorvaneForm::cbTypeChange() {
+  Settings().DefaultTypeConvert = static_cast<std::uint8_t>(GetTypeConvert());
+  command("actCalculate")->trigger();
+}
+
+void TQuorvaneForm::actClearAllExecute() {
+  edAddress->clear();
+  edMask->clear();
+  clearResults();
+}
+
+void TQuorvaneForm::setClassMask(const char* mask) {
+  edMask->setText(QLatin1String(mask));
+  command("actCalculate")->trigger();
+}
+
+void TQuorvaneForm::actSetClassAExecute() { setClassMask("255.0.0.0"); }
+void TQuorvaneForm::actSetClassBExecute() { setClassMask("255.255.0.0"); }
+void TQuorvaneForm::actSetClassCExecute() { setClassMask("255.255.255.0"); }
+
+}  // namespace quorvane

@@ -1,0 +1,84 @@
+// The main window. Data flows one way:
+//   edAddress, edMask  ->  InetAddr / GetMask (core)  ->  CalculateSubnet (core)  ->  the seventeen fields
+// Every command that changes the inputs ends by triggering actCalculate; nothing calculates another way.
+#pragma once
+
+#include <array>
+
+#include "core/mask.h"
+#include "platform/controls.h"
+
+namespace quorvane {
+
+class TQuorvaneForm : public TForm {
+  Q_OBJECT
+ public:
+  explicit TQuorvaneForm(QWidget* parent = nullptr);
+
+  // The start-up sequence: runs once, after the controls exist and before the window is first shown.
+  void FormCreate();
+
+  // Commands.
+  void actCalculateExecute();
+  void actClearAllExecute();
+  void actSetClassAExecute();
+  void actSetClassBExecute();
+  void actSetClassCExecute();
+  void actExitExecute();
+  // Input editing.
+  void edAddressChange();
+  void udMaskChangingEx(bool& allowChange, int newValue, UpDownDirection direction);
+  void cbTypeChange();
+
+  // The mask in edMask (kInvalid when rejected); records the form it was written in. Throws ConvertError
+  // for a prefix whose number does not convert.
+  Ipv4 GetMask();
+  // The index of the entry selected in cbType, -1 when none is.
+  int GetTypeConvert() const;
+  MaskForm maskForm() const { return FMaskForm; }
+
+  TAction* command(const char* name) const;
+
+ Q_SIGNALS:
+  // A later start of the program handed over its first argument; nothing uses it.
+  void handOffReceived(const QString& argument);
+
+ public:
+  // The running instance was found by a later start: come to the front, restored.
+  void receiveHandOff(const QString& argument);
+
+ private:
+  void createCommands();
+  void createMenu();
+  void createToolBar();
+  void createRequestGroup(QWidget* client);
+  void createInputGroup(QWidget* client);
+  void createResultGroup(QWidget* client);
+  void selectTypeConvert();
+  void clearResults();
+  void rejectInput(QLineEdit* field, const QString& message);
+  void setClassMask(const char* mask);
+  // Connects a command or control signal to a handler that runs guarded against unhandled errors.
+  template <typename Signal, typename Sender>
+  void bind(Sender* sender, Signal signal, void (TQuorvaneForm::*handler)());
+
+  MaskForm FMaskForm = MaskForm::Dotted;
+
+  TToolBar* ToolBar1 = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+  TMenu* mnChangeLang = nullptr;
+  TLabeledEdit* edAddress = nullptr;
+  TLabeledEdit* edMask = nullptr;
+  TUpDown* udMask = nullptr;
+  TComboBox* cbType = nullptr;
+  // The seventeen result fields, in the order in which they are emptied.
+  std::array<TEdit*, 17> m_results{};
+  TEdit *edInputAddress, *edInputAddressBIN, *edInputMask, *edInputMaskBIN, *edInputMaskInverse,
+      *edInputMaskInverseBIN, *edInputPrefix, *edNetwork, *edNetworkBIN, *edBroadcast, *edBroadcastBIN,
+      *edMaxIP, *edMaxIPBIN, *edMinIP, *edMinIPBIN, *edHostNum, *edHostRange;
+};
+
+// The one main window of the running program (null before it exists and after it is gone).
+TQuorvaneForm* QuorvaneForm();
+
+}  // namespace quorvane

@@ -1,0 +1,377 @@
+// The form library's controls.
+#include "platform/controls.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace quorvane {
+
+namespace {
+
+// Design sizes are given at 96 pixels per inch: 8 points are 11 pixels.
+constexpr double kPixelsPerPoint = 96.0 / 72.0;
+
+void place(QWidget* widget, const QString& name, const QRect& rect) {
+  widget->setObjectName(name);
+  widget->setGeometry(rect);
+}
+
+// Read-only fields and grids are drawn on the button face, as the palette of the desktop defines it.
+void useButtonFace(QWidget* widget) {
+  QPalette palette = widget->palette();
+  palette.setBrush(QPalette::Base, palette.brush(QPalette::Button));
+  palette.setBrush(QPalette::Text, palette.brush(QPalette::ButtonText));
+  widget->setPalette(palette);
+}
+
+// The design's fonts are Windows fonts. Where the desktop lacks them, the metric-compatible free fonts keep
+// the designed texts inside their controls; fontconfig's own choice is usually a much wider face.
+void installFontSubstitutes() {
+  static const bool done = [] {
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
+    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
+                               {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")});
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+TFont::TFont(QWidget* owner) : QObject(owner), m_owner(owner) {}
+
+QString TFont::name() const { return m_owner->font().family(); }
+
+void TFont::setName(const QString& name) {
+  QFont font = m_owner->font();
+  font.setFamily(name);
+  m_owner->setFont(font);
+}
+
+int TFont::size() const {
+  const QFont font = m_owner->font();
+  if (font.pointSizeF() > 0) return static_cast<int>(std::lround(font.pointSizeF()));
+  return static_cast<int>(std::lround(font.pixelSize() / kPixelsPerPoint));
+}
+
+void TFont::setSize(int points) {
+  if (points <= 0) return;
+  QFont font = m_owner->font();
+  font.setPointSize(points);
+  m_owner->setFont(font);
+}
+
+int TFont::height() const {
+  const QFont font = m_owner->font();
+  if (font.pixelSize() > 0) return -font.pixelSize();
+  return -static_cast<int>(std::lround(font.pointSizeF() * kPixelsPerPoint));
+}
+
+void TFont::setHeight(int height) {
+  // A negative height is the character height; a positive one the cell height, of which the character
+  // takes about four fifths.
+  const int pixels = height < 0 ? -height : static_cast<int>(std::lround(height * 0.8));
+  if (pixels <= 0) return;
+  setSize(static_cast<int>(std::lround(pixels / kPixelsPerPoint)));
+}
+
+TForm::TForm(QWidget* parent) : QMainWindow(parent) { installFontSubstitutes(); }
+
+int TForm::clientWidth() const { return width(); }
+
+void TForm::setClientWidth(int width) { setClientSize(width, clientHeight()); }
+
+int TForm::clientHeight() const {
+  const QWidget* menu = menuWidget();
+  return height() - (menu ? menu->sizeHint().height() : 0);
+}
+
+void TForm::setClientHeight(int height) { setClientSize(clientWidth(), height); }
+
+void TForm::setClientSize(int width, int height) {
+  const QWidget* menu = menuWidget();
+  if (width <= 0 || height <= 0) return;
+  setFixedSize(width, height + (menu ? menu->sizeHint().height() : 0));
+}
+
+TDialogForm::TDialogForm(QWidget* owner) : QDialog(owner) {
+  installFontSubstitutes();
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+  setModal(true);
+}
+
+void TDialogForm::showEvent(QShowEvent* event) {
+  if (const QWidget* owner = parentWidget()) {
+    const QRect frame = owner->window()->frameGeometry();
+    move(frame.center() - rect().center());
+  }
+  QDialog::showEvent(event);
+}
+
+TLabel::TLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+    : QLabel(caption, parent) {
+  place(this, name, rect);
+}
+
+void TLabel::setCaption(const QString& caption) {
+  setText(caption);
+  Q_EMIT captionChanged();
+}
+
+TLabeledEdit::TLabeledEdit(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+    : QLineEdit(parent), m_label(new TLabel(parent, name + QStringLiteral("Label"), caption, QRect())) {
+  place(this, name, rect);
+  m_label->setBuddy(this);
+  m_label->installEventFilter(this);
+  connect(m_label, &TLabel::captionChanged, this, &TLabeledEdit::placeLabel);
+  placeLabel();
+}
+
+void TLabeledEdit::moveEvent(QMoveEvent* event) {
+  QLineEdit::moveEvent(event);
+  placeLabel();
+}
+
+bool TLabeledEdit::eventFilter(QObject* watched, QEvent* event) {
+  // A new font changes the label's width; keep its right edge beside the edit.
+  if (watched == m_label && event->type() == QEvent::FontChange) placeLabel();
+  return QLineEdit::eventFilter(watched, event);
+}
+
+void TLabeledEdit::placeLabel() {
+  constexpr int kSpacing = 3;
+  const int width = m_label->sizeHint().width();
+  m_label->setGeometry(x() - kSpacing - width, y(), width, height());
+  m_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+TEdit::TEdit(QWidget* parent, const QString& name, const QRect& rect) : QLineEdit(parent) {
+  place(this, name, rect);
+  setReadOnly(true);
+  setFocusPolicy(Qt::ClickFocus);
+  useButtonFace(this);
+  // A value wider than the field shows its beginning, as a read-only field should.
+  connect(this, &QLineEdit::textChanged, this, [this] { setCursorPosition(0); });
+}
+
+TGroupBox::TGroupBox(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+    : QGroupBox(caption, parent) {
+  place(this, name, rect);
+}
+
+TButton::TButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+    : QPushButton(caption, parent) {
+  place(this, name, rect);
+}
+
+TSpeedButton::TSpeedButton(QWidget* parent, const QString& name, const QRect& rect) : QToolButton(parent) {
+  place(this, name, rect);
+  setAutoRaise(true);
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::PointingHandCursor);
+  setIconSize(QSize(16, 16));
+}
+
+TComboBox::TComboBox(QWidget* parent, const QString& name, const QRect& rect) : QComboBox(parent) {
+  place(this, name, rect);
+  setEditable(false);
+}
+
+QStringList TComboBox::items() const {
+  QStringList list;
+  for (int i = 0; i < count(); ++i) list << itemText(i);
+  return list;
+}
+
+void TComboBox::setItems(const QStringList& items) {
+  const QSignalBlocker blocker(this);
+  clear();
+  addItems(items);
+  setCurrentIndex(-1);
+}
+
+TUpDown::TUpDown(QWidget* parent, const QString& name, const QRect& rect, int minimum, int maximum,
+                 int position)
+    : QWidget(parent),
+      m_minimum(minimum),
+      m_maximum(maximum),
+      m_position(position),
+      m_up(new QToolButton(this)),
+      m_down(new QToolButton(this)) {
+  place(this, name, rect);
+  const struct {
+    QToolButton* button;
+    Qt::ArrowType arrow;
+    const char* suffix;
+    UpDownDirection direction;
+  } arrows[] = {{m_up, Qt::UpArrow, "Up", UpDownDirection::Up}, {m_down, Qt::DownArrow, "Down", UpDownDirection::Down}};
+  for (const auto& a : arrows) {
+    a.button->setObjectName(name + QLatin1String(a.suffix));
+    a.button->setArrowType(a.arrow);
+    a.button->setFocusPolicy(Qt::NoFocus);
+    // Holding an arrow steps again and again, as a spinner does.
+    a.button->setAutoRepeat(true);
+    connect(a.button, &QToolButton::clicked, this, [this, direction = a.direction] { step(direction); });
+  }
+  setFocusPolicy(Qt::NoFocus);
+  resizeEvent(nullptr);
+}
+
+void TUpDown::setPosition(int position) { m_position = std::clamp(position, m_minimum, m_maximum); }
+
+QToolButton* TUpDown::arrow(UpDownDirection direction) const {
+  return direction == UpDownDirection::Up ? m_up : m_down;
+}
+
+void TUpDown::step(UpDownDirection direction) {
+  const int delta = direction == UpDownDirection::Up ? 1 : direction == UpDownDirection::Down ? -1 : 0;
+  const int newValue = std::clamp(m_position + delta, m_minimum, m_maximum);
+  bool allowChange = true;
+  if (m_onChangingEx) m_onChangingEx(allowChange, newValue, direction);
+  if (allowChange) m_position = newValue;
+}
+
+void TUpDown::resizeEvent(QResizeEvent*) {
+  const int upper = height() / 2;
+  m_up->setGeometry(0, 0, width(), upper);
+  m_down->setGeometry(0, upper, width(), height() - upper);
+}
+
+TImage::TImage(QWidget* parent, const QString& name, const QRect& rect) : QLabel(parent) {
+  place(this, name, rect);
+  setAlignment(Qt::AlignCenter);
+}
+
+TStringGrid::TStringGrid(QWidget* parent, const QString& name, const QRect& rect, int columns, int rows)
+    : QTableWidget(rows - 1, columns, parent) {
+  place(this, name, rect);
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(18);
+  verticalHeader()->setMinimumSectionSize(18);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTabKeyNavigation(false);
+  setWordWrap(false);
+  for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
+  for (int r = 0; r < rows - 1; ++r)
+    for (int c = 0; c < columns; ++c) setItem(r, c, new QTableWidgetItem);
+  if (rows > 1) setCurrentCell(0, 0);
+}
+
+QString TStringGrid::cell(int column, int row) const {
+  const QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+  return it ? it->text() : QString();
+}
+
+void TStringGrid::setCell(int column, int row, const QString& text) {
+  QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+  if (it) it->setText(text);
+}
+
+void TStringGrid::setColumnWidths(std::initializer_list<int> widths) {
+  int column = 0;
+  for (const int width : widths) setColumnWidth(column++, width);
+}
+
+int TStringGrid::currentDataRow() const { return currentRow() < 0 ? 1 : currentRow() + 1; }
+
+TRadioGroup::TRadioGroup(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+    : QGroupBox(caption, parent),
+      m_scroll(new QScrollArea(this)),
+      m_column(new QWidget),
+      m_layout(new QVBoxLayout(m_column)),
+      m_buttons(new QButtonGroup(this)) {
+  place(this, name, rect);
+  auto* frame = new QVBoxLayout(this);
+  frame->setContentsMargins(6, 4, 2, 4);
+  frame->addWidget(m_scroll);
+  m_scroll->setFrameShape(QFrame::NoFrame);
+  m_scroll->setWidgetResizable(true);
+  m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_scroll->setWidget(m_column);
+  m_layout->setContentsMargins(2, 2, 2, 2);
+  m_layout->setSpacing(4);
+  m_layout->addStretch();
+  m_buttons->setExclusive(true);
+}
+
+void TRadioGroup::setItems(const QStringList& items) {
+  const int keep = itemIndex();
+  for (QAbstractButton* button : m_buttons->buttons()) {
+    m_buttons->removeButton(button);
+    delete button;
+  }
+  m_items = items;
+  for (int i = 0; i < items.size(); ++i) {
+    auto* button = new QRadioButton(items[i], m_column);
+    button->setObjectName(QStringLiteral("rgItem%1").arg(i));
+    m_buttons->addButton(button, i);
+    m_layout->insertWidget(i, button);
+  }
+  setItemIndex(keep);
+}
+
+int TRadioGroup::itemIndex() const { return m_buttons->checkedId(); }
+
+void TRadioGroup::setItemIndex(int index) {
+  if (QAbstractButton* button = m_buttons->button(index)) {
+    button->setChecked(true);
+    m_scroll->ensureWidgetVisible(button);
+  } else if (QAbstractButton* checked = m_buttons->checkedButton()) {
+    m_buttons->setExclusive(false);
+    checked->setChecked(false);
+    m_buttons->setExclusive(true);
+  }
+}
+
+TAction::TAction(QObject* parent, const QString& name) : QAction(parent) { setObjectName(name); }
+
+void TAction::setHintText(const QString& hint) {
+  setToolTip(hint);
+  setStatusTip(hint);
+}
+
+TMenu::TMenu(QWidget* parent, const QString& name, const QString& caption) : QMenu(caption, parent) {
+  setObjectName(name);
+  menuAction()->setObjectName(QString());
+}
+
+TToolBar::TToolBar(QWidget* parent, const QString& name) : QToolBar(parent) {
+  setObjectName(name);
+  setMovable(false);
+  setFloatable(false);
+  setIconSize(QSize(16, 16));
+  setToolButtonStyle(Qt::ToolButtonIconOnly);
+  setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+TStatusBar::TStatusBar(QWidget* parent, const QString& name, std::initializer_list<int> panelWidths)
+    : QStatusBar(parent) {
+  setObjectName(name);
+  setSizeGripEnabled(false);
+  setFixedHeight(19);
+  int index = 0;
+  for (const int width : panelWidths) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QStringLiteral("Panel%1").arg(index++));
+    panel->setFixedWidth(width);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    addWidget(panel);
+  }
+}
+
+}  // namespace quorvane

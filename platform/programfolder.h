@@ -1,0 +1,24 @@
+// The program's place and title: the folder where the executable, its settings file, languages/ and
+// documents live, and the application title that window captions take.
+#pragma once
+
+#include <QString>
+
+namespace quorvane {
+
+// The folder of the running executable, without a trailing separator, unless a test has set another.
+QString ProgramFolder();
+
+// The executable's file name without its folder ("quorvane"), unless a test has set another.
+QString ProgramBaseName();
+
+// Points the program folder and name somewhere else (tests use a temporary folder); an empty folder
+// restores the real ones.
+void SetProgramLocationForTests(const QString& folder, const QString& baseName = QStringLiteral("quorvane"));
+
+// The application title ("Quorvane" from the entry on, then the short version text). It is kept apart from
+// Qt's display name, which the platform would append to every window caption.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+}  // namespace quorvane

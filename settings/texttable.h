@@ -1,0 +1,40 @@
+// The text table: the 32 translatable texts that the code itself puts on screen.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <functional>
+
+namespace quorvane {
+
+// The keys in the order in which a refill looks them up.
+enum class Text {
+  sfilehelp, sForumAddress, sfilefaq, sfilehistory,
+  sMask, sInvMask, sNumHost, sPrefix, sClass,
+  sErrorInIP, sErrorInMask,
+  sBlock1, sBlock2, sBlock3, sBlock4, sBlock5, sBlock6, sBlock7, sBlock8, sBlock9,
+  sBlock10, sBlock11, sBlock12, sBlock13, sBlock14, sBlock15, sBlock16, sBlock17, sBlock18,
+  sBlock, sUse, sReference,
+};
+inline constexpr int kTextCount = 32;
+
+// The key of a text as language files write it ("sErrorInIP").
+const char* TextKey(Text key);
+
+// The one process-wide table. Every value starts empty; only Refill writes it.
+class TextTable {
+ public:
+  static QString Get(Text key);
+  // Each key, in table order, takes lookup(key name).
+  static void Refill(const std::function<QString(const char* key)>& lookup);
+  // Back to the state of process start (tests).
+  static void Reset();
+
+ private:
+  static std::array<QString, kTextCount>& values();
+};
+
+// The text of a key, for readers of the table.
+inline QString Tr(Text key) { return TextTable::Get(key); }
+
+}  // namespace quorvane

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
 
   QuorvaneApplication application(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
+  // Lets the desktop match the window with its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvane.Quorvane"));
 
   InstanceChannel channel;
   const QString argument = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();

@@ -2,13 +2,18 @@
 #include "main/quorvaneform.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMenuBar>
+#include <algorithm>
 
+#include "dialogs/ipandmask.h"
 #include "main/artwork.h"
 #include "platform/errorguard.h"
 #include "platform/programfolder.h"
+#include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "settings/versiontext.h"
 
 namespace quorvane {
 
@@ -54,7 +59,7 @@ constexpr int kLabelLeft = 8, kLabelWidth = 97, kFirstLeft = 112, kFirstWidth = 
 
 TQuorvaneForm* QuorvaneForm() { return g_quorvaneForm; }
 
-TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TForm(parent) {
+TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TFormINI(parent) {
   g_quorvaneForm = this;
   setObjectName(QStringLiteral("QuorvaneForm"));
   setAttribute(Qt::WA_DeleteOnClose, false);
@@ -63,7 +68,6 @@ TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TForm(parent) {
                  Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
   setWindowTitle(ApplicationTitle());
-  move(363, 174);
 
   createCommands();
   createMenu();
@@ -77,10 +81,16 @@ TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TForm(parent) {
   createRequestGroup(client);
   createInputGroup(client);
   createResultGroup(client);
+  // The groups are docked to the top, the result group takes the remaining height.
+  client->installEventFilter(this);
   setClientSize(466, 458);
 
   setTabOrder(edAddress, edMask);
   edAddress->setFocus();
+}
+
+TQuorvaneForm::~TQuorvaneForm() {
+  if (g_quorvaneForm == this) g_quorvaneForm = nullptr;
 }
 
 TAction* TQuorvaneForm::command(const char* name) const {
@@ -116,6 +126,15 @@ void TQuorvaneForm::createCommands() {
   bind(command("actSetClassB"), &QAction::triggered, &TQuorvaneForm::actSetClassBExecute);
   bind(command("actSetClassC"), &QAction::triggered, &TQuorvaneForm::actSetClassCExecute);
   bind(command("actExit"), &QAction::triggered, &TQuorvaneForm::actExitExecute);
+  bind(command("actShowInfo"), &QAction::triggered, &TQuorvaneForm::actShowInfoExecute);
+  bind(command("actShowDiap"), &QAction::triggered, &TQuorvaneForm::actShowDiapExecute);
+  bind(command("actMyParameters"), &QAction::triggered, &TQuorvaneForm::actMyParametersExecute);
+  bind(command("actHelp"), &QAction::triggered, &TQuorvaneForm::actHelpExecute);
+  bind(command("actFAQ"), &QAction::triggered, &TQuorvaneForm::actFAQExecute);
+  bind(command("actHome"), &QAction::triggered, &TQuorvaneForm::actHomeExecute);
+  bind(command("actWhatNew"), &QAction::triggered, &TQuorvaneForm::actWhatNewExecute);
+  bind(command("actMail"), &QAction::triggered, &TQuorvaneForm::actMailExecute);
+  bind(command("actAbout"), &QAction::triggered, &TQuorvaneForm::actAboutExecute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -209,7 +228,7 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
       {"sbClassA", "Маска подсети класса A", {243, 96, 24, 22}, 14, &TQuorvaneForm::actSetClassAExecute},
       {"sbClassB", "Маска подсети класса B", {267, 96, 23, 22}, 11, &TQuorvaneForm::actSetClassBExecute},
       {"sbClassC", "Маска подсети класса C", {290, 96, 23, 22}, 12, &TQuorvaneForm::actSetClassCExecute},
-      {"sbShowInfo", "Информация о масках", {313, 96, 23, 22}, 13, nullptr},
+      {"sbShowInfo", "Информация о масках", {313, 96, 23, 22}, 13, &TQuorvaneForm::actShowInfoExecute},
   };
   for (const auto& data : glyphButtons) {
     auto* button = new TSpeedButton(box, QLatin1String(data.name), data.place);
@@ -260,9 +279,22 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
   }
 }
 
+bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && event->type() == QEvent::Resize) {
+    const int width = centralWidget()->width();
+    for (const char* name : {"gbRequest", "gbInput", "gbResult"}) {
+      auto* box = centralWidget()->findChild<TGroupBox*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+      const int height = box->objectName() == QLatin1String("gbResult")
+                             ? std::max(0, centralWidget()->height() - box->y())
+                             : box->height();
+      box->setGeometry(box->x(), box->y(), width, height);
+    }
+  }
+  return TFormINI::eventFilter(watched, event);
+}
+
 void TQuorvaneForm::createResultGroup(QWidget* client) {
-  const int height = 458 - 125 - 144 - 19 - 28;
-  auto* box = new TGroupBox(client, QStringLiteral("gbResult"), QStringLiteral("Result"), {0, 269, 466, height});
+  auto* box = new TGroupBox(client, QStringLiteral("gbResult"), QStringLiteral("Result"), {0, 269, 466, 142});
   const struct {
     const char* label;
     const char* caption;
@@ -293,8 +325,19 @@ void TQuorvaneForm::createResultGroup(QWidget* client) {
 }
 
 void TQuorvaneForm::FormCreate() {
-  // Until a language is loaded, every text of the table is its own key.
-  TextTable::Refill([](const char* key) { return QString::fromLatin1(key); });
+  ListLang();
+  SetApplicationTitle(VersionText(false));
+  setWindowTitle(ApplicationTitle());
+  {
+    // The machine's first address, however many there are, without asking.
+    TIPAndMask ipAndMask;
+    ipAndMask.ReadAddresses();
+    if (ipAndMask.Addresses.Count() > 0) {
+      edAddress->setText(ipAndMask.Addresses.Items(0).IpAddress);
+      edMask->setText(ipAndMask.Addresses.Items(0).IpMAsk);
+    }
+  }
+  LoadLanguage();
   selectTypeConvert();
   command("actCalculate")->trigger();
 }

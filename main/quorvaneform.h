@@ -7,13 +7,17 @@
 
 #include "core/mask.h"
 #include "platform/controls.h"
+#include "settings/formini.h"
 
 namespace quorvane {
 
-class TQuorvaneForm : public TForm {
+class TIPAndMask;
+
+class TQuorvaneForm : public TFormINI {
   Q_OBJECT
  public:
   explicit TQuorvaneForm(QWidget* parent = nullptr);
+  ~TQuorvaneForm() override;
 
   // The start-up sequence: runs once, after the controls exist and before the window is first shown.
   void FormCreate();
@@ -25,6 +29,23 @@ class TQuorvaneForm : public TForm {
   void actSetClassBExecute();
   void actSetClassCExecute();
   void actExitExecute();
+  // Reference dialogs and own addresses (dialogcommands.cpp).
+  void actShowInfoExecute();
+  void actShowDiapExecute();
+  void actMyParametersExecute();
+  // Links and the about box (linkcommands.cpp).
+  void actHelpExecute();
+  void actFAQExecute();
+  void actHomeExecute();
+  void actWhatNewExecute();
+  void actMailExecute();
+  void actAboutExecute();
+  // With one address: takes it. With several: lets the user choose one. True when one was chosen.
+  bool SelectIpAndMask(TIPAndMask& addresses, QString& address, QString& mask);
+  // The language menu (languagemenu.cpp): one radio item per file of the languages folder; choosing one
+  // switches every open form to it at once.
+  void ListLang();
+  void ChangeLang(QAction* item);
   // Input editing.
   void edAddressChange();
   void udMaskChangingEx(bool& allowChange, int newValue, UpDownDirection direction);
@@ -38,6 +59,9 @@ class TQuorvaneForm : public TForm {
   MaskForm maskForm() const { return FMaskForm; }
 
   TAction* command(const char* name) const;
+  // The two inputs, which the reference dialogs write.
+  TLabeledEdit* addressField() const { return edAddress; }
+  TLabeledEdit* maskField() const { return edMask; }
 
  Q_SIGNALS:
   // A later start of the program handed over its first argument; nothing uses it.
@@ -46,6 +70,9 @@ class TQuorvaneForm : public TForm {
  public:
   // The running instance was found by a later start: come to the front, restored.
   void receiveHandOff(const QString& argument);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void createCommands();
@@ -67,6 +94,7 @@ class TQuorvaneForm : public TForm {
   TToolBar* ToolBar1 = nullptr;
   TStatusBar* StatusBar1 = nullptr;
   TMenu* mnChangeLang = nullptr;
+  QActionGroup* m_languages = nullptr;
   TLabeledEdit* edAddress = nullptr;
   TLabeledEdit* edMask = nullptr;
   TUpDown* udMask = nullptr;

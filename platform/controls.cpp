@@ -339,10 +339,8 @@ void TRadioGroup::setItemIndex(int index) {
 
 TAction::TAction(QObject* parent, const QString& name) : QAction(parent) { setObjectName(name); }
 
-void TAction::setHintText(const QString& hint) {
-  setToolTip(hint);
-  setStatusTip(hint);
-}
+// The hint is a tooltip only: no status tip, since the status bar stays empty and menu hints show nowhere.
+void TAction::setHintText(const QString& hint) { setToolTip(hint); }
 
 TMenu::TMenu(QWidget* parent, const QString& name, const QString& caption) : QMenu(caption, parent) {
   setObjectName(name);

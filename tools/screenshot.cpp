@@ -2,11 +2,23 @@
 // Usage: quorvane_screenshot OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <cstdio>
 
 #include "main/quorvaneform.h"
+#include "platform/adapters.h"
 #include "platform/programfolder.h"
+
+namespace {
+
+// The example of the request hint stands in for the machine's own address, so every render is the same.
+class ExampleAdapter : public quorvane::AdapterSource {
+ public:
+  std::optional<QList<quorvane::Adapter>> query() override {
+    return QList<quorvane::Adapter>{{{{"192.168.28.6", "255.255.255.224", 1}}}};
+  }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace quorvane;
@@ -18,11 +30,10 @@ int main(int argc, char** argv) {
   const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   QDir().mkpath(output);
 
+  ExampleAdapter example;
+  SetAdapterSourceForTests(&example);
   SetApplicationTitle(QStringLiteral("Quorvane"));
   TQuorvaneForm form;
-  // The example of the request hint, calculated by the start-up sequence.
-  form.findChild<QLineEdit*>(QStringLiteral("edAddress"))->setText(QStringLiteral("192.168.28.6"));
-  form.findChild<QLineEdit*>(QStringLiteral("edMask"))->setText(QStringLiteral("/27"));
   form.FormCreate();
   form.show();
   QApplication::processEvents();

@@ -1,0 +1,51 @@
+// The adapter enumerator.
+#include "dialogs/ipandmask.h"
+
+#include "core/exception.h"
+#include "platform/adapters.h"
+
+namespace quorvane {
+
+namespace {
+
+// The system reports each text in a fixed field that ends at its first NUL.
+QByteArray fieldText(const QByteArray& field) {
+  const qsizetype end = field.indexOf('\0');
+  return end < 0 ? field : field.left(end);
+}
+
+// Blanks and control characters: every byte up to 32.
+bool isBlankText(const QByteArray& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) > 32) return false;
+  return true;
+}
+
+}  // namespace
+
+TAddressItem& TAddressCollection::Add() { return *m_items.emplace_back(std::make_unique<TAddressItem>()); }
+
+TAddressItem& TAddressCollection::Items(int index) const {
+  if (index < 0 || index >= Count())
+    throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+  return *m_items[static_cast<std::size_t>(index)];
+}
+
+void TIPAndMask::ReadAddresses() {
+  Addresses.Clear();
+  const std::optional<QList<Adapter>> adapters = CurrentAdapterSource().query();
+  if (!adapters) return;
+  for (const Adapter& adapter : *adapters) {
+    for (const AdapterAddress& entry : adapter.addresses) {
+      const QByteArray address = fieldText(entry.address);
+      // An empty entry ends the adapter's list, whatever follows it.
+      if (isBlankText(address)) break;
+      TAddressItem& item = Addresses.Add();
+      item.IpAddress = QString::fromLocal8Bit(address);
+      item.IpMAsk = QString::fromLocal8Bit(fieldText(entry.mask));
+      item.IpContext = entry.context;
+    }
+  }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,57 @@
+// The language menu of the main window.
+#include <QActionGroup>
+#include <QDir>
+
+#include "main/quorvaneform.h"
+#include "platform/errorguard.h"
+#include "platform/programfolder.h"
+#include "settings/langchanger.h"
+#include "settings/settingsvalues.h"
+
+namespace quorvane {
+
+namespace {
+
+// The file name each language item stands for, kept apart from its caption: a caption shows "&" doubled
+// so that the menu does not take it for an accelerator marker.
+constexpr const char* kFileProperty = "languageFile";
+
+}  // namespace
+
+void TQuorvaneForm::ListLang() {
+  // The menu holds language items only; any earlier content goes.
+  for (QAction* item : mnChangeLang->actions()) {
+    mnChangeLang->removeAction(item);
+    if (item->parent() == this || item->parent() == m_languages) delete item;
+  }
+  delete m_languages;
+  m_languages = new QActionGroup(this);
+  m_languages->setExclusive(true);
+
+  // Every entry the folder lists under the mask, sub-folders included, in the file system's order.
+  const QDir folder(ProgramFolder() + QStringLiteral("/languages"));
+  const QStringList entries = folder.entryList({QStringLiteral("*.lng")},
+                                               QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                               QDir::Unsorted);
+  int index = 0;
+  for (const QString& name : entries) {
+    if (name.isEmpty()) continue;
+    auto* item = new TAction(m_languages, QStringLiteral("mnLanguage%1").arg(++index));
+    item->setText(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    item->setProperty(kFileProperty, name);
+    item->setCheckable(true);
+    item->setChecked(name == Settings().DefaultLang);
+    mnChangeLang->addAction(item);
+    connect(item, &QAction::triggered, this, [this, item] { RunGuarded(this, [&] { ChangeLang(item); }); });
+  }
+}
+
+void TQuorvaneForm::ChangeLang(QAction* item) {
+  Settings().DefaultLang = item->property(kFileProperty).toString();
+  item->setChecked(true);
+  LoadLanguage();
+  // A language's entry for the display-type items clears the selection; the display type itself stays.
+  selectTypeConvert();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,42 @@
+// The main window's link commands and the about box.
+#include <memory>
+
+#include "main/quorvaneform.h"
+#include "platform/programfolder.h"
+#include "platform/shell.h"
+#include "settings/about.h"
+#include "settings/langchanger.h"
+#include "settings/texttable.h"
+
+namespace quorvane {
+
+namespace {
+
+void openHomePage() { ShellOpen(QUrl(QLatin1String(kHomePage))); }
+
+}  // namespace
+
+// Help and FAQ live on the home page.
+void TQuorvaneForm::actHelpExecute() { openHomePage(); }
+void TQuorvaneForm::actFAQExecute() { openHomePage(); }
+void TQuorvaneForm::actHomeExecute() { openHomePage(); }
+
+void TQuorvaneForm::actWhatNewExecute() {
+  QString path = ProgramFolder();
+  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  ShellOpen(QUrl::fromLocalFile(path + Tr(Text::sfilehistory)));
+}
+
+void TQuorvaneForm::actMailExecute() { ShellOpen(QUrl(QLatin1String(kMailLink))); }
+
+void TQuorvaneForm::actAboutExecute() {
+  const std::unique_ptr<TAboutBox> box(new TAboutBox(this));
+  AboutBox = box.get();
+  struct Forget {
+    ~Forget() { AboutBox = nullptr; }
+  } forget;
+  LangChanger().TranslateForm(box.get());
+  box->exec();
+}
+
+}  // namespace quorvane

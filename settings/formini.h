@@ -1,0 +1,37 @@
+// The settings form: a main window that reads the settings file before its controls exist, places itself
+// as stored, and writes everything back when it is destroyed.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/controls.h"
+
+namespace quorvane {
+
+// The stored form of the password differs from the plain one byte by byte: byte i is combined by exclusive
+// or with (i + 13) mod 256. The same call turns either form into the other.
+QByteArray ScramblePassword(const QByteArray& text);
+
+class TFormINI : public TForm {
+  Q_OBJECT
+ public:
+  // Reads the "Defaults" section into Settings() and moves the window to the stored position.
+  explicit TFormINI(QWidget* parent = nullptr);
+  // Writes the settings; a refused write is shown as an unhandled error and the rest is skipped.
+  ~TFormINI() override;
+
+  // The settings file: the executable's name with ".ini", in the program folder.
+  QString settingsPath() const { return m_path; }
+
+  // Writes the settings in their order; throws Exception("Unable to write to <path>") at the first refusal.
+  void writeSettings();
+
+  void setVisible(bool visible) override;
+
+ private:
+  QString m_path;
+  bool m_stateApplied = false;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,362 @@
+// The translator: the rewrite of a language file, its entries applied to the forms by property path, and
+// the lookups of the text table.
+#include "settings/langchanger.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMetaProperty>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+#include "core/exception.h"
+#include "platform/profile.h"
+#include "platform/programfolder.h"
+#include "settings/settingsvalues.h"
+#include "settings/texttable.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr char kSection[] = "Translations";
+// Values are cut to their first this many bytes, text entries and form entries alike.
+constexpr int kMaxValueBytes = 2047;
+// What a key that is listed but cannot be read is applied with.
+constexpr char kUnreadableValue[] = "<-- Error -->";
+
+bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool isBlankOrControl(QChar c) { return c.unicode() <= 32; }
+
+template <typename View>
+View trimBlanksAndControls(View text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && isBlankOrControl(text[begin])) ++begin;
+  while (end > begin && isBlankOrControl(text[end - 1])) --end;
+  return text.sliced(begin, end - begin);
+}
+
+// The file with every line that holds no "=" trimmed and, unless empty or a "[...]" line, turned into an
+// entry with an empty value; every line ends with CR LF afterwards. Works on bytes, so text in any 8-bit
+// encoding passes through unchanged. A UTF-8 byte order mark stays in front and is not part of the first
+// line.
+QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
+  QByteArray result;
+  result.reserve(bytes.size() + bytes.size() / 8 + 16);
+  constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
+  if (bytes.startsWith(kByteOrderMark)) {
+    result += kByteOrderMark;
+    bytes = bytes.sliced(kByteOrderMark.size());
+  }
+  qsizetype pos = 0;
+  while (pos < bytes.size()) {
+    qsizetype end = pos;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    QByteArrayView line = bytes.sliced(pos, end - pos);
+    if (line.contains('=')) {
+      result += line;
+    } else {
+      line = trimBlanksAndControls(line);
+      result += line;
+      if (!line.isEmpty() && !line.endsWith(']')) result += '=';
+    }
+    result += "\r\n";
+    pos = end;
+    if (pos < bytes.size())
+      pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
+  }
+  return result;
+}
+
+// Whether the file may be read for entries: a regular file without zero bytes. A file saved as 16-bit
+// Unicode is full of zero bytes, and its letters read as 8-bit text would be taken for other keys and values.
+bool isUsableLanguageFile(const QString& path) {
+  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) && !file.readAll().contains('\0');
+}
+
+// A value cut to its byte limit may end inside a UTF-8 sequence; that incomplete character is dropped rather
+// than shown as a replacement character.
+QString decodeValue(QByteArray bytes) {
+  if (bytes.size() >= kMaxValueBytes) {
+    qsizetype lead = bytes.size() - 1;
+    while (lead > 0 && bytes.size() - lead < 4 && (static_cast<unsigned char>(bytes[lead]) & 0xC0) == 0x80)
+      --lead;
+    const unsigned char first = static_cast<unsigned char>(bytes[lead]);
+    const qsizetype needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (bytes.size() - lead < needed) bytes.truncate(lead);
+  }
+  return QString::fromUtf8(bytes);
+}
+
+// The forms of the form library: a dialog or a main window is a form of its own wherever it is parented.
+bool isFormObject(const QObject* object) {
+  return qobject_cast<const QMainWindow*>(object) != nullptr ||
+         qobject_cast<const QDialog*>(object) != nullptr;
+}
+
+// The class name as the design spells it: Qt's includes the namespace ("quorvane::TAboutBox").
+QLatin1StringView className(const QObject* object) {
+  const QLatin1StringView name(object->metaObject()->className());
+  const qsizetype scope = name.lastIndexOf(QLatin1StringView("::"));
+  return scope < 0 ? name : name.sliced(scope + 2);
+}
+
+// The forms that language files address: their class names carry the leading "T" that keys leave out.
+bool isTranslatableForm(const QWidget* widget) {
+  return widget->isWindow() && isFormObject(widget) && className(widget).startsWith(QLatin1Char('T'));
+}
+
+bool hasEnclosingForm(const QWidget* widget) {
+  for (const QWidget* p = widget->parentWidget(); p != nullptr; p = p->parentWidget()) {
+    if (isTranslatableForm(p)) return true;
+  }
+  return false;
+}
+
+// The first object below `parent` (depth first, in child order) named `name` ignoring case whose nearest
+// enclosing form is the one the search started at: a form inside it may itself match, but its own
+// components belong to it and are not searched.
+QObject* findOwnedComponent(const QObject* parent, QStringView name) {
+  for (QObject* child : parent->children()) {
+    if (child->objectName().compare(name, Qt::CaseInsensitive) == 0) return child;
+    if (isFormObject(child)) continue;
+    if (QObject* found = findOwnedComponent(child, name)) return found;
+  }
+  return nullptr;
+}
+
+bool isObjectProperty(const QMetaProperty& property) {
+  return property.isReadable() && property.metaType().flags().testFlag(QMetaType::PointerToQObject);
+}
+
+bool isWritableProperty(const QMetaProperty& property) { return property.isWritable(); }
+
+// A property named as a language file spells it: the exact name if it is of the kind wanted, otherwise the
+// first of that kind that matches ignoring case, our own classes before Qt's, so that `Width` wins over
+// Qt's read-only `width` and `Font` (the object) over Qt's `font` (a value).
+std::optional<QMetaProperty> findProperty(const QObject* object, QStringView name,
+                                          bool (*wanted)(const QMetaProperty&)) {
+  if (name.isEmpty() || name.contains(QChar(0))) return std::nullopt;
+  const QMetaObject* meta = object->metaObject();
+  const int exact = meta->indexOfProperty(name.toUtf8().constData());
+  if (exact >= 0 && wanted(meta->property(exact))) return meta->property(exact);
+  for (int i = meta->propertyCount() - 1; i >= 0; --i) {
+    const QMetaProperty property = meta->property(i);
+    if (wanted(property) && QLatin1StringView(property.name()).compare(name, Qt::CaseInsensitive) == 0) {
+      return property;
+    }
+  }
+  return std::nullopt;
+}
+
+// The items of a list written in one line: every piece before a separator is an item, even an empty one; the
+// piece after the last separator only when it is not empty, so that a trailing separator adds nothing.
+QStringList listOfLines(QStringView value, QStringView separator) {
+  QStringList items;
+  if (separator.isEmpty()) separator = u",";
+  for (qsizetype at = value.indexOf(separator); at >= 0; at = value.indexOf(separator)) {
+    items.append(trimBlanksAndControls(value.first(at)).toString());
+    value = value.sliced(at + separator.size());
+  }
+  value = trimBlanksAndControls(value);
+  if (!value.isEmpty()) items.append(value.toString());
+  return items;
+}
+
+// Sets the property from the entry's text by its kind; a text that does not convert, and every kind without
+// a conversion (Booleans, enumerations, objects, ...), leaves it as it is.
+void setFromText(QObject* object, const QMetaProperty& property, const QString& value,
+                 const QString& separator) {
+  if (property.isEnumType() || property.isFlagType()) return;
+  bool ok = false;
+  switch (property.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+      const int number = value.toInt(&ok, 10);
+      if (ok) property.write(object, number);
+      return;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+      // Files write a point; the comma that replaces it is a decimal separator only where the user's locale
+      // says so.
+      const double number =
+          QLocale().toDouble(QString(value).replace(QLatin1Char('.'), QLatin1Char(',')), &ok);
+      if (ok) property.write(object, number);
+      return;
+    }
+    case QMetaType::QString:
+      property.write(object, value);
+      return;
+    case QMetaType::QStringList:
+      property.write(object, listOfLines(value, separator));
+      return;
+    default:
+      return;
+  }
+}
+
+// A DefaultLang that names a file of the languages folder itself. The value comes from the settings file,
+// which anyone can edit; a path out of the folder would let the rewrite change any file the user can write.
+bool isPlainFileName(const QString& name) {
+  const QStringView trimmed = trimBlanksAndControls(QStringView(name));
+  return !trimmed.isEmpty() && trimmed != u"." && trimmed != u".." && !name.contains(QLatin1Char('/')) &&
+         !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+}
+
+}  // namespace
+
+TLangChanger::TLangChanger() = default;
+
+void TLangChanger::setLangFile(const QString& path) {
+  if (path == m_langFile) return;
+  m_langFile = trimBlanksAndControls(QStringView(path)).toString();
+  // A folder (even one called x.lng), a device or a pipe is no language file: it counts as missing.
+  if (m_langFile.isEmpty() || !QFileInfo(m_langFile).isFile()) return;
+
+  QFile file(m_langFile);
+  QByteArray bytes;
+  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    throw Exception(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(m_langFile, file.errorString()).toStdString());
+  }
+  file.close();
+  // A file with zero bytes is in some other encoding; rewriting it line by line would corrupt it.
+  if (bytes.contains('\0')) return;
+
+  QString reason;
+  if (!profile::WriteFileAtomically(m_langFile, withBareKeysAsEntries(bytes), &reason)) {
+    throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason).toStdString());
+  }
+}
+
+void TLangChanger::setSeparator(const QString& separator) {
+  m_separator = trimBlanksAndControls(QStringView(separator)).isEmpty() ? QStringLiteral(",") : separator;
+}
+
+void TLangChanger::TranslateForm(QWidget* form) {
+  if (!isUsableLanguageFile(m_langFile)) return;
+  const QList<QWidget*> forms = form != nullptr ? QList<QWidget*>{form} : OpenForms();
+  if (forms.isEmpty()) return;
+
+  for (const QByteArray& key : profile::ReadKeyNames(m_langFile, kSection)) {
+    // Text keys have no point: their candidate class "T" is no form.
+    const qsizetype point = key.indexOf('.');
+    if (point < 0) continue;
+    const QString candidate = QLatin1Char('T') + QString::fromUtf8(key.first(point));
+    const QString path = QString::fromUtf8(key.sliced(point + 1));
+    std::optional<QString> value;
+    for (QWidget* target : forms) {
+      if (candidate.compare(className(target), Qt::CaseInsensitive) != 0) {
+        continue;
+      }
+      if (!value) {
+        value = ExpandLineBreaks(
+            decodeValue(profile::ReadString(m_langFile, kSection, key, kUnreadableValue, kMaxValueBytes)));
+      }
+      ApplyEntry(target, path, *value);
+    }
+  }
+}
+
+void TLangChanger::ApplyEntry(QObject* form, const QString& path, const QString& value) {
+  if (form == nullptr) return;
+  QObject* object = form;
+  QStringView rest = path;
+  qsizetype point = rest.indexOf(QLatin1Char('.'));
+  if (point > 0) {
+    if (QObject* component = findOwnedComponent(form, rest.first(point))) {
+      object = component;
+      rest = rest.sliced(point + 1);
+    }
+  }
+  while ((point = rest.indexOf(QLatin1Char('.'))) >= 0) {
+    const std::optional<QMetaProperty> property = findProperty(object, rest.first(point), isObjectProperty);
+    if (!property) return;
+    object = property->read(object).value<QObject*>();
+    if (object == nullptr) return;
+    rest = rest.sliced(point + 1);
+  }
+  const std::optional<QMetaProperty> property = findProperty(object, rest, isWritableProperty);
+  if (property) setFromText(object, *property, value, m_separator);
+}
+
+QString TLangChanger::LookupText(const QString& key) const {
+  QString text = key;
+  if (isUsableLanguageFile(m_langFile)) {
+    const QByteArray name = key.toUtf8();
+    if (profile::HasKey(m_langFile, kSection, name)) {
+      text = decodeValue(profile::ReadString(m_langFile, kSection, name, QByteArray(), kMaxValueBytes));
+    }
+  }
+  return ExpandLineBreaks(text);
+}
+
+QStringList TLangChanger::ReadKeyNames(const QString& section) const {
+  QStringList names;
+  if (!isUsableLanguageFile(m_langFile)) return names;
+  for (const QByteArray& name : profile::ReadKeyNames(m_langFile, section.toUtf8())) {
+    names.append(QString::fromUtf8(name));
+  }
+  return names;
+}
+
+QString TLangChanger::ExpandLineBreaks(const QString& text) {
+  return QString(text).replace(QStringLiteral("{ENTER}"), QStringLiteral("\r\n"), Qt::CaseSensitive);
+}
+
+void TLangChanger::reset() {
+  m_langFile.clear();
+  m_separator = QStringLiteral(",");
+}
+
+TLangChanger& LangChanger() {
+  static TLangChanger translator;
+  return translator;
+}
+
+void LoadLanguage() {
+  TLangChanger& translator = LangChanger();
+  const QString& name = Settings().DefaultLang;
+  // A name that is no plain file name is taken as a missing file: no rewrite, and every text shows its key.
+  translator.setLangFile(isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name
+                                               : QString());
+  translator.TranslateForm();
+  TextTable::Refill(
+      [&translator](const char* key) { return translator.LookupText(QString::fromLatin1(key)); });
+}
+
+QList<QWidget*> OpenForms() {
+  // The platform lists its windows in no order of its own. A form's dialogs are its children and follow it in
+  // child order, which is their order of creation; forms without an owning form (in the program only the main
+  // window) keep the order in which they were first seen here.
+  static QList<QPointer<QWidget>> roots;
+  roots.removeIf([](const QPointer<QWidget>& root) { return root.isNull(); });
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (isTranslatableForm(window) && !hasEnclosingForm(window) && !roots.contains(window))
+      roots.append(window);
+  }
+  QList<QWidget*> forms;
+  for (const QPointer<QWidget>& root : roots) {
+    if (!isTranslatableForm(root) || hasEnclosingForm(root)) continue;
+    forms.append(root);
+    for (QWidget* child : root->findChildren<QWidget*>()) {
+      if (isTranslatableForm(child)) forms.append(child);
+    }
+  }
+  return forms;
+}
+
+}  // namespace quorvane

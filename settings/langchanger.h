@@ -1,0 +1,64 @@
+// The translator: applies the current language file to the forms by property path, and answers the text
+// table's lookups. One instance for the whole process (LangChanger()).
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace quorvane {
+
+class TLangChanger : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString LangFile READ LangFile WRITE setLangFile)
+  Q_PROPERTY(QString Separator READ Separator WRITE setSeparator)
+ public:
+  TLangChanger();
+
+  // The full path of the current language file; empty until the first assignment. Assigning a new path
+  // rewrites the file so that every bare key line becomes an entry (see the source); a refused rewrite
+  // raises Exception("Cannot create file \"<path>\". <reason>"), an unreadable file Exception("Cannot open
+  // file ..."), both with the new path already kept. A folder or a missing file is not rewritten, nor is a
+  // file holding a zero byte (16-bit Unicode, say), which is never read for entries either.
+  QString LangFile() const { return m_langFile; }
+  void setLangFile(const QString& path);
+
+  // The separator of list items: "," unless another non-blank text is assigned.
+  QString Separator() const { return m_separator; }
+  void setSeparator(const QString& separator);
+
+  // Applies the "Translations" section to the form, or to every existing form when none is given.
+  void TranslateForm(QWidget* form = nullptr);
+  // Sets the property that the path names, starting from the form; an entry that reaches nothing changes
+  // nothing.
+  void ApplyEntry(QObject* form, const QString& path, const QString& value);
+  // The text of a text-table key: its entry, or the key itself when there is none.
+  QString LookupText(const QString& key) const;
+  // The key names of a section of the current file, in file order.
+  QStringList ReadKeyNames(const QString& section) const;
+  // "{ENTER}" (exact case) becomes CR LF.
+  static QString ExpandLineBreaks(const QString& text);
+
+  // Back to the state of process start (tests).
+  void reset();
+
+ private:
+  QString m_langFile;
+  QString m_separator = QStringLiteral(",");
+};
+
+// The one process-wide translator.
+TLangChanger& LangChanger();
+
+// Loads the language that the settings value DefaultLang names: assigns LangFile (with its rewrite),
+// translates every open form and refills the text table, in this order; an error of the rewrite skips the
+// rest. A DefaultLang that is not a plain file name (a path, "..", empty) counts as a missing file: LangFile
+// becomes empty, so nothing is rewritten, no entry applied and every text shows its key.
+void LoadLanguage();
+
+// The forms that exist now: windows that are a QMainWindow or QDialog of a class named "T...". A form
+// without an owning form comes first (in the order this function first saw it; the program has only the main
+// window), followed by the forms it owns in child order, which is their order of creation.
+QList<QWidget*> OpenForms();
+
+}  // namespace quorvane

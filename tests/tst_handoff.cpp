@@ -1,0 +1,112 @@
+// Real starts of the program against each other: a later start hands off to the running one and ends.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+class tst_Handoff : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void laterStartHandsOff_data();
+  void laterStartHandsOff();
+  void startAfterCrashBecomesRunningInstance();
+
+ private:
+  // Starts the program offscreen with this test's private runtime folder; cleanup() kills what still runs.
+  QProcess* start(const QStringList& arguments = {});
+  // Starts the program and expects it to hand off: it ends by itself, at once, with exit code 0, and without
+  // a complaint that the running instance did not answer.
+  void expectHandOff(const QStringList& arguments);
+  QString socketPath() const { return m_runtime->path() + QStringLiteral("/TQuorvaneForm.socket"); }
+
+  QString m_program;
+  std::unique_ptr<QTemporaryDir> m_runtime;
+  std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+void tst_Handoff::initTestCase() {
+  m_program = qEnvironmentVariable("QUORVANE_PROGRAM");
+  QVERIFY2(QFile::exists(m_program), "QUORVANE_PROGRAM must name the built program");
+}
+
+void tst_Handoff::init() {
+  m_runtime = std::make_unique<QTemporaryDir>();
+  QVERIFY(m_runtime->isValid());
+  // The channel accepts only a runtime folder that nobody else can enter.
+  QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void tst_Handoff::cleanup() {
+  for (const auto& process : m_processes) {
+    if (process->state() == QProcess::NotRunning) continue;
+    process->kill();
+    process->waitForFinished(3000);
+  }
+  m_processes.clear();
+  m_runtime.reset();
+}
+
+QProcess* tst_Handoff::start(const QStringList& arguments) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+  process->setProcessEnvironment(env);
+  process->start(m_program, arguments);
+  return process.get();
+}
+
+void tst_Handoff::expectHandOff(const QStringList& arguments) {
+  QProcess* later = start(arguments);
+  QVERIFY2(later->waitForFinished(5000), "a later start kept running");
+  QCOMPARE(later->exitStatus(), QProcess::NormalExit);
+  QCOMPARE(later->exitCode(), 0);
+  const QByteArray errors = later->readAllStandardError();
+  QVERIFY2(!errors.contains("InstanceChannel:"), errors.constData());
+}
+
+void tst_Handoff::laterStartHandsOff_data() {
+  QTest::addColumn<QStringList>("arguments");
+  QTest::newRow("no argument") << QStringList();
+  QTest::newRow("one argument") << QStringList{"192.168.28.6"};
+  QTest::newRow("several arguments") << QStringList{"first", "second"};
+  QTest::newRow("blanks and non-ASCII") << QStringList{QStringLiteral("a b \u00fc")};
+}
+
+void tst_Handoff::laterStartHandsOff() {
+  QFETCH(QStringList, arguments);
+  // The channel listens before the window exists, so the first start's message box at start-up (nothing
+  // to calculate without an adapter address) does not keep it from answering.
+  QProcess* first = start();
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+  expectHandOff(arguments);
+  if (QTest::currentTestFailed()) return;
+  expectHandOff(arguments);  // the running instance goes on answering
+  if (QTest::currentTestFailed()) return;
+  QTest::qWait(200);
+  QCOMPARE(first->state(), QProcess::Running);
+}
+
+void tst_Handoff::startAfterCrashBecomesRunningInstance() {
+  QProcess* crashed = start();
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+  crashed->kill();
+  QVERIFY(crashed->waitForFinished(3000));
+  QVERIFY2(QFile::exists(socketPath()), "a killed instance leaves its socket behind");
+
+  QProcess* next = start({"after crash"});
+  QVERIFY2(!next->waitForFinished(2000), "the start after a crash ended instead of running");
+  // It listens now: a later start hands off to it.
+  expectHandOff({"later"});
+  if (QTest::currentTestFailed()) return;
+  QCOMPARE(next->state(), QProcess::Running);
+}
+
+QTEST_GUILESS_MAIN(tst_Handoff)
+#include "tst_handoff.moc"

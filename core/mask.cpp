@@ -104,8 +104,12 @@ std::string WriteMask(Ipv4 mask, MaskForm form) {
   switch (form) {
     case MaskForm::Inverted:
       return InetNtoa(~mask);
-    case MaskForm::Prefix:
-      return "/" + std::to_string(MaskToPrefix(mask));
+    case MaskForm::Prefix: {
+      // Appended rather than "/" + text: GCC 12 at -O3 warns falsely (-Wrestrict) about the operator form.
+      std::string text = "/";
+      text += std::to_string(MaskToPrefix(mask));
+      return text;
+    }
     case MaskForm::Dotted:
       break;
   }

@@ -19,7 +19,8 @@ std::string inputBytes(const QLineEdit* field) { return field->text().toLocal8Bi
 QString dotted(Ipv4 value) { return QString::fromLatin1(InetNtoa(value)); }
 
 QString additional(Ipv4 value) {
-  return QString::fromLatin1(ConvertTostring(value, Settings().DefaultTypeConvert));
+  const DisplayText text = ConvertTostring(value, Settings().DefaultTypeConvert);
+  return QString::fromLatin1(text.view().data(), static_cast<qsizetype>(text.view().size()));
 }
 
 }  // namespace
@@ -31,13 +32,15 @@ void TQuorvaneForm::clearResults() {
 }
 
 void TQuorvaneForm::rejectInput(QLineEdit* field, const QString& message) {
+  clearResults();
   ShowCenteredMessage(this, message, MessageKind::Error);
   field->selectAll();
   field->setFocus();
 }
 
 void TQuorvaneForm::actCalculateExecute() {
-  clearResults();
+  // The results are either all written or all emptied. On success every field is overwritten, so they
+  // are emptied only on the way to a message: a field's text layout is the costliest part of a calculation.
   try {
     const Ipv4 address = InetAddr(inputBytes(edAddress));
     if (address == kInvalid) return rejectInput(edAddress, Tr(Text::sErrorInIP));

@@ -87,6 +87,10 @@ TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TFormINI(parent) {
 
   setTabOrder(edAddress, edMask);
   edAddress->setFocus();
+  // Tab visits only the two inputs; F6 reaches the display type and the results (Shift+F6 goes back).
+  QList<QWidget*> skippedByTab{cbType};
+  for (TEdit* field : m_results) skippedByTab << field;
+  reachWithF6(skippedByTab);
 }
 
 TQuorvaneForm::~TQuorvaneForm() {
@@ -212,6 +216,9 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
     allowChange = false;
     RunGuarded(this, [&] { udMaskChangingEx(allowChange, newValue, direction); });
   });
+  udMask->stepWithArrowKeysOf(edMask);
+  udMask->arrow(UpDownDirection::Up)->setToolTip(QStringLiteral("Next mask"));
+  udMask->arrow(UpDownDirection::Down)->setToolTip(QStringLiteral("Previous mask"));
 
   auto* myParameters = new TSpeedButton(box, QStringLiteral("SpeedButton1"), {232, 72, 113, 22});
   myParameters->setDefaultAction(command("actMyParameters"));
@@ -247,6 +254,7 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
   auto* view = new TLabel(box, QStringLiteral("Label1"), QStringLiteral("Additional view"), {8, 14, 225, kRowHeight});
   view->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   cbType = new TComboBox(box, QStringLiteral("cbType"), {kSecondLeft, 14, kSecondWidth, kRowHeight});
+  view->setBuddy(cbType);
   cbType->setItems({QStringLiteral("Binary"), QStringLiteral("Decimal"), QStringLiteral("Hexadecimal")});
   cbType->setFocusPolicy(Qt::ClickFocus);
   // Only a choice of the user changes the display type; the program's own selection does not.
@@ -273,8 +281,10 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     *row.first = new TEdit(box, QLatin1String(row.firstName), {kFirstLeft, top, kFirstWidth, kRowHeight});
     label->setBuddy(*row.first);
-    if (row.second)
+    if (row.second) {
       *row.second = new TEdit(box, QLatin1String(row.secondName), {kSecondLeft, top, kSecondWidth, kRowHeight});
+      NameAfterLabels(*row.second, {label, view});
+    }
     top += 24;
   }
 }
@@ -295,6 +305,7 @@ bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TQuorvaneForm::createResultGroup(QWidget* client) {
   auto* box = new TGroupBox(client, QStringLiteral("gbResult"), QStringLiteral("Result"), {0, 269, 466, 142});
+  auto* view = client->findChild<TLabel*>(QStringLiteral("Label1"));
   const struct {
     const char* label;
     const char* caption;
@@ -317,8 +328,13 @@ void TQuorvaneForm::createResultGroup(QWidget* client) {
     *row.first = new TEdit(box, QLatin1String(row.firstName), {kFirstLeft, top, kFirstWidth, kRowHeight});
     label->setBuddy(*row.first);
     *row.second = new TEdit(box, QLatin1String(row.secondName), {kSecondLeft, top, kSecondWidth, kRowHeight});
+    if (*row.second != edHostRange) NameAfterLabels(*row.second, {label, view});
     top += 24;
   }
+  NameAfterLabels(edHostRange,
+                  {box->findChild<TLabel*>(QStringLiteral("lblMinIP")),
+                   box->findChild<TLabel*>(QStringLiteral("lblMaxIP"))},
+                  QStringLiteral(" - "));
   m_results = {edInputAddress, edInputAddressBIN, edInputMask, edInputMaskBIN, edInputMaskInverse,
                edInputMaskInverseBIN, edInputPrefix, edNetwork, edNetworkBIN, edBroadcast, edBroadcastBIN,
                edMaxIP, edMaxIPBIN, edMinIP, edMinIPBIN, edHostNum, edHostRange};

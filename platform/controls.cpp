@@ -4,9 +4,12 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -23,12 +26,52 @@ void place(QWidget* widget, const QString& name, const QRect& rect) {
   widget->setGeometry(rect);
 }
 
-// Read-only fields and grids are drawn on the button face, as the palette of the desktop defines it.
+// Read-only fields are drawn on the button face, as the palette of the desktop defines it. Sets nothing when
+// the palette has it already, so that the palette change it causes ends there.
 void useButtonFace(QWidget* widget) {
   QPalette palette = widget->palette();
-  palette.setBrush(QPalette::Base, palette.brush(QPalette::Button));
-  palette.setBrush(QPalette::Text, palette.brush(QPalette::ButtonText));
-  widget->setPalette(palette);
+  bool changed = false;
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    for (const auto& [role, face] :
+         {std::pair{QPalette::Base, QPalette::Button}, std::pair{QPalette::Text, QPalette::ButtonText}}) {
+      if (palette.brush(group, role) == palette.brush(group, face)) continue;
+      palette.setBrush(group, role, palette.brush(group, face));
+      changed = true;
+    }
+  }
+  if (changed) widget->setPalette(palette);
+}
+
+// "&" marks the mnemonic letter and is not read out; "&&" stands for one "&".
+QString withoutMnemonicMarker(const QString& caption) {
+  QString spoken;
+  spoken.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&') {
+      if (i + 1 == caption.size() || caption[i + 1] != u'&') continue;
+      ++i;
+    }
+    spoken += caption[i];
+  }
+  return spoken;
+}
+
+// Widgets created later join the Tab order at the end of their window's; these belong where their group
+// stands. The Tab order links only controls that take the focus, so the group takes it for a moment.
+void takeGroupsTabPlace(QWidget* group, const QList<QWidget*>& widgets) {
+  const Qt::FocusPolicy policy = group->focusPolicy();
+  group->setFocusPolicy(Qt::TabFocus);
+  QWidget* last = group;
+  for (QWidget* w : widgets) {
+    QWidget::setTabOrder(last, w);
+    last = w;
+  }
+  group->setFocusPolicy(policy);
+}
+
+// A button that shows nothing but a glyph is named after its hint.
+void nameAfterHint(QAbstractButton* button) {
+  if (button->text().isEmpty()) button->setAccessibleName(button->toolTip());
 }
 
 // The design's fonts are Windows fonts. Where the desktop lacks them, the metric-compatible free fonts keep
@@ -45,6 +88,18 @@ void installFontSubstitutes() {
 }
 
 }  // namespace
+
+void NameAfterLabels(QWidget* control, const QList<TLabel*>& labels, const QString& separator) {
+  const QList<QPointer<TLabel>> sources(labels.begin(), labels.end());
+  const auto rename = [control, sources, separator] {
+    QStringList captions;
+    for (const QPointer<TLabel>& label : sources)
+      if (label) captions << label->spokenCaption();
+    control->setAccessibleName(captions.join(separator));
+  };
+  for (TLabel* label : labels) QObject::connect(label, &TLabel::captionChanged, control, rename);
+  rename();
+}
 
 TFont::TFont(QWidget* owner) : QObject(owner), m_owner(owner) {}
 
@@ -102,6 +157,47 @@ void TForm::setClientSize(int width, int height) {
   setFixedSize(width, height + (menu ? menu->sizeHint().height() : 0));
 }
 
+void TForm::reachWithF6(const QList<QWidget*>& controls) {
+  if (m_f6Order.isEmpty()) {
+    for (const auto& [key, step] :
+         {std::pair{QKeySequence(Qt::Key_F6), 1}, std::pair{QKeySequence(Qt::SHIFT | Qt::Key_F6), -1}}) {
+      auto* shortcut = new QShortcut(key, this);
+      shortcut->setContext(Qt::WindowShortcut);
+      connect(shortcut, &QShortcut::activated, this, [this, step = step] { moveAlongF6(step); });
+    }
+  }
+  m_f6Order = controls;
+}
+
+void TForm::moveAlongF6(int step) {
+  // Sorted at each press: a language file may have moved the controls.
+  const auto readingPlace = [this](const QWidget* control) {
+    const QPoint at = control->mapTo(this, QPoint(0, 0));
+    return std::pair{at.y(), at.x()};
+  };
+  std::stable_sort(m_f6Order.begin(), m_f6Order.end(),
+                   [&](const QWidget* a, const QWidget* b) { return readingPlace(a) < readingPlace(b); });
+  const auto reachable = [this](const QWidget* control) {
+    return control->isVisibleTo(this) && control->isEnabled();
+  };
+  const qsizetype count = m_f6Order.size();
+  qsizetype at = m_f6Order.indexOf(focusWidget());
+  // From outside the list F6 enters it at its first control, Shift+F6 at its last.
+  if (at < 0) at = step > 0 ? -1 : count;
+  for (at += step; at >= 0 && at < count; at += step) {
+    if (!reachable(m_f6Order[at])) continue;
+    // A shortcut's focus selects an edit's whole text, ready to be copied.
+    m_f6Order[at]->setFocus(Qt::ShortcutFocusReason);
+    return;
+  }
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+    if (w->window() == this && reachable(w) && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
 TDialogForm::TDialogForm(QWidget* owner) : QDialog(owner) {
   installFontSubstitutes();
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -125,6 +221,13 @@ TLabel::TLabel(QWidget* parent, const QString& name, const QString& caption, con
 void TLabel::setCaption(const QString& caption) {
   setText(caption);
   Q_EMIT captionChanged();
+}
+
+QString TLabel::spokenCaption() const { return withoutMnemonicMarker(text()); }
+
+void TLabel::setBuddy(QWidget* buddy) {
+  QLabel::setBuddy(buddy);
+  if (buddy) NameAfterLabels(buddy, {this});
 }
 
 TLabeledEdit::TLabeledEdit(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
@@ -163,6 +266,11 @@ TEdit::TEdit(QWidget* parent, const QString& name, const QRect& rect) : QLineEdi
   connect(this, &QLineEdit::textChanged, this, [this] { setCursorPosition(0); });
 }
 
+void TEdit::changeEvent(QEvent* event) {
+  QLineEdit::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) useButtonFace(this);
+}
+
 TGroupBox::TGroupBox(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
     : QGroupBox(caption, parent) {
   place(this, name, rect);
@@ -179,6 +287,18 @@ TSpeedButton::TSpeedButton(QWidget* parent, const QString& name, const QRect& re
   setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::PointingHandCursor);
   setIconSize(QSize(16, 16));
+}
+
+bool TSpeedButton::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTipChange) nameAfterHint(this);
+  return QToolButton::event(event);
+}
+
+TUpDownArrow::TUpDownArrow(QWidget* parent) : QToolButton(parent) {}
+
+bool TUpDownArrow::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTipChange) nameAfterHint(this);
+  return QToolButton::event(event);
 }
 
 TComboBox::TComboBox(QWidget* parent, const QString& name, const QRect& rect) : QComboBox(parent) {
@@ -205,11 +325,11 @@ TUpDown::TUpDown(QWidget* parent, const QString& name, const QRect& rect, int mi
       m_minimum(minimum),
       m_maximum(maximum),
       m_position(position),
-      m_up(new QToolButton(this)),
-      m_down(new QToolButton(this)) {
+      m_up(new TUpDownArrow(this)),
+      m_down(new TUpDownArrow(this)) {
   place(this, name, rect);
   const struct {
-    QToolButton* button;
+    TUpDownArrow* button;
     Qt::ArrowType arrow;
     const char* suffix;
     UpDownDirection direction;
@@ -240,10 +360,29 @@ void TUpDown::step(UpDownDirection direction) {
   if (allowChange) m_position = newValue;
 }
 
+void TUpDown::stepWithArrowKeysOf(QWidget* edit) {
+  if (m_keyboardEdit) m_keyboardEdit->removeEventFilter(this);
+  m_keyboardEdit = edit;
+  if (edit) edit->installEventFilter(this);
+}
+
 void TUpDown::resizeEvent(QResizeEvent*) {
   const int upper = height() / 2;
   m_up->setGeometry(0, 0, width(), upper);
   m_down->setGeometry(0, upper, width(), height() - upper);
+}
+
+bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_keyboardEdit && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // The keypad's arrows too; with Ctrl, Alt or Shift the keys keep the edit's own meaning.
+    if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+      step(key->key() == Qt::Key_Up ? UpDownDirection::Up : UpDownDirection::Down);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 TImage::TImage(QWidget* parent, const QString& name, const QRect& rect) : QLabel(parent) {
@@ -269,6 +408,16 @@ TStringGrid::TStringGrid(QWidget* parent, const QString& name, const QRect& rect
   for (int r = 0; r < rows - 1; ++r)
     for (int c = 0; c < columns; ++c) setItem(r, c, new QTableWidgetItem);
   if (rows > 1) setCurrentCell(0, 0);
+  if (QWidget* form = window(); form != this) {
+    setAccessibleName(form->windowTitle());
+    form->installEventFilter(this);
+  }
+}
+
+bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window() && event->type() == QEvent::WindowTitleChange)
+    setAccessibleName(window()->windowTitle());
+  return QTableWidget::eventFilter(watched, event);
 }
 
 QString TStringGrid::cell(int column, int row) const {
@@ -299,6 +448,8 @@ TRadioGroup::TRadioGroup(QWidget* parent, const QString& name, const QString& ca
   frame->setContentsMargins(6, 4, 2, 4);
   frame->addWidget(m_scroll);
   m_scroll->setFrameShape(QFrame::NoFrame);
+  // The buttons take the focus, not the area around them.
+  m_scroll->setFocusPolicy(Qt::NoFocus);
   m_scroll->setWidgetResizable(true);
   m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_scroll->setWidget(m_column);
@@ -306,6 +457,10 @@ TRadioGroup::TRadioGroup(QWidget* parent, const QString& name, const QString& ca
   m_layout->setSpacing(4);
   m_layout->addStretch();
   m_buttons->setExclusive(true);
+  // The arrow keys check the next button; it is kept in view as setItemIndex keeps it.
+  connect(m_buttons, &QButtonGroup::buttonToggled, this, [this](QAbstractButton* button, bool checked) {
+    if (checked) m_scroll->ensureWidgetVisible(button);
+  });
 }
 
 void TRadioGroup::setItems(const QStringList& items) {
@@ -315,12 +470,15 @@ void TRadioGroup::setItems(const QStringList& items) {
     delete button;
   }
   m_items = items;
+  QList<QWidget*> created;
   for (int i = 0; i < items.size(); ++i) {
     auto* button = new QRadioButton(items[i], m_column);
     button->setObjectName(QStringLiteral("rgItem%1").arg(i));
     m_buttons->addButton(button, i);
     m_layout->insertWidget(i, button);
+    created << button;
   }
+  takeGroupsTabPlace(this, created);
   setItemIndex(keep);
 }
 

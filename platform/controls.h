@@ -24,6 +24,13 @@ class QVBoxLayout;
 
 namespace quorvane {
 
+class TLabel;
+
+// Names a control for screen readers after the labels a sighted user reads it by: their captions without
+// the "&" mnemonic marker, joined by `separator`. The name follows every later change of a caption.
+void NameAfterLabels(QWidget* control, const QList<TLabel*>& labels,
+                     const QString& separator = QStringLiteral(", "));
+
 // A control's font as an object of its own: Font.Name, Font.Size (points), Font.Height (pixels, negative
 // for the character height as the design stores it).
 class TFont : public QObject {
@@ -103,6 +110,14 @@ class TForm : public QMainWindow {
   void setClientHeight(int height);
   // Fixes the client area to the designed size (the window can be neither resized nor maximised).
   void setClientSize(int width, int height);
+  // The keyboard's way to the controls that Tab skips: F6 moves the focus to the next of them in reading
+  // order (top to bottom, then left to right), Shift+F6 to the previous; past either end the focus goes
+  // back to the first Tab stop.
+  void reachWithF6(const QList<QWidget*>& controls);
+
+ private:
+  void moveAlongF6(int step);
+  QList<QWidget*> m_f6Order;
 };
 
 // A form that is a dialog: modal, fixed border, centred on its owner when shown.
@@ -127,6 +142,10 @@ class TLabel : public QLabel {
  public:
   explicit TLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& place);
   void setCaption(const QString& caption);
+  // The caption as a screen reader says it: without the "&" that marks the mnemonic ("&&" is one "&").
+  QString spokenCaption() const;
+  // The buddy takes the focus on the label's mnemonic and is named after the label (NameAfterLabels).
+  void setBuddy(QWidget* buddy);
 
  Q_SIGNALS:
   void captionChanged();
@@ -159,6 +178,11 @@ class TEdit : public QLineEdit {
   QUORVANE_CONTROL_PROPERTIES
  public:
   TEdit(QWidget* parent, const QString& name, const QRect& place);
+
+ protected:
+  // Keeps the button face when the desktop's palette changes while the program runs (a switch to a dark
+  // theme, say).
+  void changeEvent(QEvent* event) override;
 };
 
 class TGroupBox : public QGroupBox {
@@ -185,6 +209,21 @@ class TSpeedButton : public QToolButton {
   QUORVANE_CONTROL_PROPERTIES
  public:
   TSpeedButton(QWidget* parent, const QString& name, const QRect& place);
+
+ protected:
+  bool event(QEvent* event) override;
+};
+
+// One arrow of a spinner. It shows a glyph only, so its hint, which a language file may set, is also its
+// name for screen readers.
+class TUpDownArrow : public QToolButton {
+  Q_OBJECT
+  Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)
+ public:
+  explicit TUpDownArrow(QWidget* parent);
+
+ protected:
+  bool event(QEvent* event) override;
 };
 
 // A drop-down list that cannot be typed into.
@@ -217,16 +256,21 @@ class TUpDown : public QWidget {
   QToolButton* arrow(UpDownDirection direction) const;
   // What a click on one arrow does.
   void step(UpDownDirection direction);
+  // The Up and Down keys pressed in `edit` step the spinner as its arrows do. The spinner stays unattached:
+  // it writes nothing into the edit of its own accord.
+  void stepWithArrowKeysOf(QWidget* edit);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   int m_minimum;
   int m_maximum;
   int m_position;
-  QToolButton* m_up;
-  QToolButton* m_down;
+  TUpDownArrow* m_up;
+  TUpDownArrow* m_down;
+  QWidget* m_keyboardEdit = nullptr;
   ChangingEx m_onChangingEx;
 };
 
@@ -238,6 +282,7 @@ class TImage : public QLabel {
 };
 
 // A grid of text cells: row 0 is the fixed header row, whole rows are selected, cells are not editable.
+// A grid has no label of its own, so screen readers name it after its form's caption.
 class TStringGrid : public QTableWidget {
   Q_OBJECT
   QUORVANE_CONTROL_PROPERTIES
@@ -247,9 +292,13 @@ class TStringGrid : public QTableWidget {
   void setCell(int column, int row, const QString& text);
   void setColumnWidths(std::initializer_list<int> widths);
   int currentDataRow() const;  // 1-based, as the grid's rows count with the header
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// A titled group of radio buttons in one column; a long list scrolls.
+// A titled group of radio buttons in one column; a long list scrolls. The buttons stand where the group
+// stands in the Tab order, the arrow keys move the choice among them, and the chosen one is kept in view.
 class TRadioGroup : public QGroupBox {
   Q_OBJECT
   Q_PROPERTY(QString Caption READ title WRITE setTitle)

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -169,16 +170,6 @@ FileContent loadFile(const QString& path) {
   return {FileState::Read, std::move(bytes)};
 }
 
-std::optional<QByteArray> readValue(const QString& path, QByteArrayView section, QByteArrayView key,
-                                    qsizetype maxLength) {
-  FileContent file = loadFile(path);
-  if (file.state != FileState::Read) return std::nullopt;
-  const ParsedFile parsed(std::move(file.bytes));
-  const std::optional<QByteArrayView> value = parsed.findValue(section, key);
-  if (!value) return std::nullopt;
-  return value->first(qMin(value->size(), maxLength)).toByteArray();
-}
-
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -283,33 +274,62 @@ QByteArray withEntry(const ParsedFile& file, const QByteArray& section, const QB
   if (line.breakLength == 0) result += eol;
   result += entry;
   result += eol;
-  result += QByteArrayView(old).sliced(insertAt);
+  // A lone CR before a line that starts with LF would fuse with it into one CR LF break and swallow that
+  // empty line; the new line ends in CR LF there instead.
+  const QByteArrayView rest = QByteArrayView(old).sliced(insertAt);
+  if (eol == "\r" && rest.startsWith('\n')) result += '\n';
+  result += rest;
   return result;
 }
 
 }  // namespace
 
-QByteArray ReadString(const QString& path, const QByteArray& section, const QByteArray& key,
-                      const QByteArray& defaultValue, int maxLength) {
+struct FileSnapshot::Content {
+  explicit Content(QByteArray bytes) : parsed(std::move(bytes)) {}
+  const ParsedFile parsed;
+};
+
+FileSnapshot::FileSnapshot(const QString& path) {
+  FileContent file = loadFile(path);
+  m_state = file.state == FileState::Read      ? State::Read
+            : file.state == FileState::Missing ? State::Missing
+                                               : State::Unreadable;
+  if (m_state == State::Read) m_content = std::make_shared<const Content>(std::move(file.bytes));
+}
+
+const QByteArray& FileSnapshot::bytes() const {
+  static const QByteArray kNone;
+  return m_content ? m_content->parsed.bytes() : kNone;
+}
+
+std::optional<QByteArray> FileSnapshot::value(const QByteArray& section, const QByteArray& key,
+                                              qsizetype maxLength) const {
+  if (!m_content) return std::nullopt;
+  const std::optional<QByteArrayView> value = m_content->parsed.findValue(section, key);
+  if (!value) return std::nullopt;
+  return value->first(qMin(value->size(), maxLength)).toByteArray();
+}
+
+QByteArray FileSnapshot::ReadString(const QByteArray& section, const QByteArray& key,
+                                    const QByteArray& defaultValue, int maxLength) const {
   const qsizetype limit = qMax(maxLength, 0);
-  return readValue(path, section, key, limit).value_or(defaultValue.left(limit));
+  return value(section, key, limit).value_or(defaultValue.left(limit));
 }
 
-bool HasKey(const QString& path, const QByteArray& section, const QByteArray& key) {
-  return readValue(path, section, key, 0).has_value();
+bool FileSnapshot::HasKey(const QByteArray& section, const QByteArray& key) const {
+  return value(section, key, 0).has_value();
 }
 
-int ReadInt(const QString& path, const QByteArray& section, const QByteArray& key, int defaultValue) {
+int FileSnapshot::ReadInt(const QByteArray& section, const QByteArray& key, int defaultValue) const {
   // The whole value: cutting a long one could turn it into an integer.
-  const std::optional<QByteArray> text = readValue(path, section, key, std::numeric_limits<qsizetype>::max());
+  const std::optional<QByteArray> text = value(section, key, std::numeric_limits<qsizetype>::max());
   return text ? parseInteger(*text).value_or(defaultValue) : defaultValue;
 }
 
-QList<QByteArray> ReadKeyNames(const QString& path, const QByteArray& section) {
+QList<QByteArray> FileSnapshot::ReadKeyNames(const QByteArray& section) const {
   QList<QByteArray> names;
-  FileContent file = loadFile(path);
-  if (file.state != FileState::Read) return names;
-  const ParsedFile parsed(std::move(file.bytes));
+  if (!m_content) return names;
+  const ParsedFile& parsed = m_content->parsed;
   const std::optional<SectionRange> range = parsed.findSection(section);
   if (!range) return names;
   qsizetype used = 1;  // the zero byte that ends the list
@@ -323,14 +343,42 @@ QList<QByteArray> ReadKeyNames(const QString& path, const QByteArray& section) {
   return names;
 }
 
-bool WriteString(const QString& path, const QByteArray& section, const QByteArray& key,
-                 const QByteArray& value) {
-  if (!isStorableSection(section) || !isStorableKey(key) || !fitsOnOneLine(value)) return false;
+QByteArray ReadString(const QString& path, const QByteArray& section, const QByteArray& key,
+                      const QByteArray& defaultValue, int maxLength) {
+  return FileSnapshot(path).ReadString(section, key, defaultValue, maxLength);
+}
+
+bool HasKey(const QString& path, const QByteArray& section, const QByteArray& key) {
+  return FileSnapshot(path).HasKey(section, key);
+}
+
+int ReadInt(const QString& path, const QByteArray& section, const QByteArray& key, int defaultValue) {
+  return FileSnapshot(path).ReadInt(section, key, defaultValue);
+}
+
+QList<QByteArray> ReadKeyNames(const QString& path, const QByteArray& section) {
+  return FileSnapshot(path).ReadKeyNames(section);
+}
+
+qsizetype WriteStrings(const QString& path, const QList<Entry>& entries) {
   FileContent file = loadFile(path);
   // Writing over a file that could not be read would throw its content away.
-  if (file.state == FileState::Unreadable) return false;
-  const ParsedFile parsed(std::move(file.bytes));
-  return WriteFileAtomically(path, withEntry(parsed, section, key, entryLine(key, value)));
+  if (file.state == FileState::Unreadable) return 0;
+  QByteArray bytes = std::move(file.bytes);
+  qsizetype applied = 0;
+  for (const Entry& entry : entries) {
+    if (!isStorableSection(entry.section) || !isStorableKey(entry.key) || !fitsOnOneLine(entry.value)) break;
+    const ParsedFile parsed(std::move(bytes));
+    bytes = withEntry(parsed, entry.section, entry.key, entryLine(entry.key, entry.value));
+    ++applied;
+  }
+  if (applied == 0) return 0;
+  return WriteFileAtomically(path, bytes) ? applied : 0;
+}
+
+bool WriteString(const QString& path, const QByteArray& section, const QByteArray& key,
+                 const QByteArray& value) {
+  return WriteStrings(path, {{section, key, value}}) == 1;
 }
 
 bool WriteInt(const QString& path, const QByteArray& section, const QByteArray& key, int value) {
@@ -340,8 +388,11 @@ bool WriteInt(const QString& path, const QByteArray& section, const QByteArray& 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* reason) {
   // An uncommitted QSaveFile removes its temporary file when destroyed, so a failure leaves nothing behind.
   // Direct-write fallback stays off: an unwritable folder must refuse rather than write the file in place.
+  // The explicit flush matters: write() only fills Qt's buffer, and a failure to empty it (a full disk) is
+  // not seen by commit(), which would then put the short temporary file in place of the old one.
   QSaveFile file(path);
-  const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+  const bool written =
+      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit();
   if (!written && reason != nullptr) *reason = file.errorString();
   return written;
 }

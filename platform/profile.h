@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <memory>
+#include <optional>
 
 // The files are 8-bit: section names, key names and values are bytes, never decoded.
 //
@@ -49,6 +51,34 @@ int ReadInt(const QString& path, const QByteArray& section, const QByteArray& ke
 // empty when the file or section is missing. A name that occurs twice is listed twice.
 QList<QByteArray> ReadKeyNames(const QString& path, const QByteArray& section);
 
+// A file as it was read at one moment, for callers that look up many keys in one go: each lookup answers
+// exactly as the function of the same name below would have answered at that moment, without reading and
+// splitting the whole file again per key. It is never refreshed; take a new one to see later changes.
+class FileSnapshot {
+ public:
+  enum class State { Missing, Read, Unreadable };
+
+  explicit FileSnapshot(const QString& path);
+
+  State state() const { return m_state; }
+  // The file's bytes as read; empty unless the state is Read.
+  const QByteArray& bytes() const;
+
+  QByteArray ReadString(const QByteArray& section, const QByteArray& key, const QByteArray& defaultValue,
+                        int maxLength = 65535) const;
+  bool HasKey(const QByteArray& section, const QByteArray& key) const;
+  int ReadInt(const QByteArray& section, const QByteArray& key, int defaultValue) const;
+  QList<QByteArray> ReadKeyNames(const QByteArray& section) const;
+
+ private:
+  struct Content;
+  std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key,
+                                  qsizetype maxLength) const;
+
+  State m_state = State::Missing;
+  std::shared_ptr<const Content> m_content;
+};
+
 // Stores `value` under `key` in `section`: the first entry of the key is replaced in place by `key=value`;
 // otherwise the entry is added after the last entry line of the section (before blank lines, comments and
 // other lines that follow it), or, without the section, "[section]" and the entry are added at the end of
@@ -60,6 +90,20 @@ QList<QByteArray> ReadKeyNames(const QString& path, const QByteArray& section);
 // cannot be read, or when the system refuses the write (see WriteFileAtomically).
 bool WriteString(const QString& path, const QByteArray& section, const QByteArray& key,
                  const QByteArray& value);
+
+// One entry of WriteStrings.
+struct Entry {
+  QByteArray section;
+  QByteArray key;
+  QByteArray value;
+};
+
+// WriteString of each entry in turn, with a single replace of the file for all of them: the file receives
+// exactly the bytes that the calls one by one would have left, but is written (and synced) once. An entry
+// that WriteString would refuse ends the run: the entries before it are written, it and the rest are not.
+// Returns how many entries were written: all of them, fewer after a refused entry, and 0 when nothing was
+// written (the first entry refused, the existing file unreadable, or the write refused by the system).
+qsizetype WriteStrings(const QString& path, const QList<Entry>& entries);
 
 // WriteString with the value in decimal.
 bool WriteInt(const QString& path, const QByteArray& section, const QByteArray& key, int value);

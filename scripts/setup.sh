@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quorvane needs on Debian 12, then configures and builds it.
-# Usage: bash scripts/setup.sh [BUILD_DIR]   (default: build)
+# Usage: bash scripts/setup.sh [BUILD_DIR [CMAKE_OPTION...]]   (default: build; options override the defaults)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,5 +28,5 @@ if ((${#missing[@]})); then
 fi
 
 build_dir=${1:-build}
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_WERROR=ON >/dev/null
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_WERROR=ON "${@:2}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"

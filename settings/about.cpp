@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include "platform/shell.h"
 #include "settings/versiontext.h"
@@ -30,8 +32,22 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TLinkLabel::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Space) return Q_EMIT clicked();
+  // Enter opens the link that has the focus rather than pressing the box's default button.
+  if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    return Q_EMIT clicked();
   TLabel::keyPressEvent(event);
+}
+
+void TLinkLabel::paintEvent(QPaintEvent* event) {
+  TLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // A label draws no focus of its own; without this frame a keyboard user could not tell which link Enter
+  // opens.
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.backgroundColor = palette().color(backgroundRole());
+  QPainter painter(this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 TAboutBox::TAboutBox(QWidget* owner) : TDialogForm(owner) {
@@ -58,6 +74,8 @@ TAboutBox::TAboutBox(QWidget* owner) : TDialogForm(owner) {
   auto* ok = new TButton(this, QStringLiteral("Button1"), QStringLiteral("\u041E\u041A"), {136, 184, 75, 25});
   ok->setDefault(true);
   ok->setAutoDefault(true);
+  // The box opens on its button, so that Enter closes it; Tab goes on to the links, where Enter opens one.
+  ok->setFocus();
   connect(ok, &QPushButton::clicked, this, [this] {
     m_closing = true;
     accept();

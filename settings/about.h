@@ -12,7 +12,7 @@ inline constexpr const char* kSupportAddress = "support@quorvane.org";
 inline constexpr const char* kMailLink = "mailto:support@quorvane.org";
 
 // A label that looks and acts like a link: underlined in the palette's link colour, hand cursor, and
-// activated by a click or, when it has the focus, by Enter or Space.
+// activated by a click or, when it has the focus (Tab reaches it), by Enter or Space.
 class TLinkLabel : public TLabel {
   Q_OBJECT
  public:
@@ -24,6 +24,7 @@ class TLinkLabel : public TLabel {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 class TAboutBox : public TDialogForm {

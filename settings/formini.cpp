@@ -19,8 +19,8 @@ enum StoredState { kNormal = 0, kMinimized = 1, kMaximized = 2 };
 
 // A text of "Defaults" as the platform's zero-terminated strings give it: up to its first zero byte. A zero
 // byte cannot be written back, so keeping it would make every exit refuse its writes from that key on.
-QByteArray readText(const QString& path, const char* key, const QByteArray& defaultValue) {
-  const QByteArray value = profile::ReadString(path, kDefaults, key, defaultValue);
+QByteArray readText(const profile::FileSnapshot& file, const char* key, const QByteArray& defaultValue) {
+  const QByteArray value = file.ReadString(kDefaults, key, defaultValue);
   const qsizetype zero = value.indexOf('\0');
   return zero < 0 ? value : value.first(zero);
 }
@@ -35,16 +35,17 @@ QByteArray ScramblePassword(const QByteArray& text) {
 
 TFormINI::TFormINI(QWidget* parent)
     : TForm(parent), m_path(ProgramFolder() + QLatin1Char('/') + ProgramBaseName() + QStringLiteral(".ini")) {
-  using namespace profile;
+  // All of construction's reads see the file as it is now: it is read once for them.
+  const profile::FileSnapshot file(m_path);
   SettingsValues& s = Settings();
-  s.WhatUser = static_cast<std::uint8_t>(ReadInt(m_path, kDefaults, "WhatUser", 0));
-  s.UserName = readText(m_path, "UserName", {});
-  s.DefaultTypeConvert = static_cast<std::uint8_t>(ReadInt(m_path, kDefaults, "DefaultTypeConvert", 0));
-  s.UserPassword = ScramblePassword(readText(m_path, "UserPassword", {}));
-  s.UserDomain = readText(m_path, "UserDomain", {});
-  s.DefaultLang = QString::fromLocal8Bit(readText(m_path, "DefaultLang", "english.lng"));
+  s.WhatUser = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "WhatUser", 0));
+  s.UserName = readText(file, "UserName", {});
+  s.DefaultTypeConvert = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "DefaultTypeConvert", 0));
+  s.UserPassword = ScramblePassword(readText(file, "UserPassword", {}));
+  s.UserDomain = readText(file, "UserDomain", {});
+  s.DefaultLang = QString::fromLocal8Bit(readText(file, "DefaultLang", "english.lng"));
   // The stored position is used as it is, without checking it against the screen.
-  move(ReadInt(m_path, kPosition, "Left", 0), ReadInt(m_path, kPosition, "Top", 0));
+  move(file.ReadInt(kPosition, "Left", 0), file.ReadInt(kPosition, "Top", 0));
 }
 
 TFormINI::~TFormINI() {
@@ -53,29 +54,29 @@ TFormINI::~TFormINI() {
 
 void TFormINI::writeSettings() {
   const SettingsValues& s = Settings();
-  const auto refuse = [this] { throw Exception("Unable to write to " + m_path.toStdString()); };
-  const auto writeInt = [&](const QByteArray& section, const char* key, int value) {
-    if (!profile::WriteInt(m_path, section, key, value)) refuse();
+  const auto number = [](int value) { return QByteArray::number(value); };
+  QList<profile::Entry> entries{
+      {kDefaults, "WhatUser", number(s.WhatUser)},
+      {kDefaults, "UserName", s.UserName},
+      {kDefaults, "UserPassword", ScramblePassword(s.UserPassword)},
+      {kDefaults, "UserDomain", s.UserDomain},
+      {kDefaults, "DefaultLang", s.DefaultLang.toLocal8Bit()},
+      {kDefaults, "DefaultTypeConvert", number(s.DefaultTypeConvert)},
   };
-  const auto writeString = [&](const char* key, const QByteArray& value) {
-    if (!profile::WriteString(m_path, kDefaults, key, value)) refuse();
-  };
-  writeInt(kDefaults, "WhatUser", s.WhatUser);
-  writeString("UserName", s.UserName);
-  writeString("UserPassword", ScramblePassword(s.UserPassword));
-  writeString("UserDomain", s.UserDomain);
-  writeString("DefaultLang", s.DefaultLang.toLocal8Bit());
-  writeInt(kDefaults, "DefaultTypeConvert", s.DefaultTypeConvert);
   const Qt::WindowStates state = windowState();
   const int stored = state & Qt::WindowMinimized   ? kMinimized
                      : state & Qt::WindowMaximized ? kMaximized
                                                    : kNormal;
   // Closing while minimised or maximised keeps the position of the last exit in the normal state.
   if (stored == kNormal) {
-    writeInt(kPosition, "Top", pos().y());
-    writeInt(kPosition, "Left", pos().x());
+    entries.append({kPosition, "Top", number(pos().y())});
+    entries.append({kPosition, "Left", number(pos().x())});
   }
-  writeInt(kState, "WindowState", stored);
+  entries.append({kState, "WindowState", number(stored)});
+  // One replace of the file for all the keys (each replace is synced to disk, which is slow on a busy
+  // disk); a refused key still leaves the keys before it written and the ones after it not.
+  if (profile::WriteStrings(m_path, entries) != entries.size())
+    throw Exception("Unable to write to " + m_path.toStdString());
 }
 
 void TFormINI::setVisible(bool visible) {

@@ -73,12 +73,14 @@ QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
   return result;
 }
 
-// Whether the file may be read for entries: a regular file without zero bytes. A file saved as 16-bit
-// Unicode is full of zero bytes, and its letters read as 8-bit text would be taken for other keys and values.
-bool isUsableLanguageFile(const QString& path) {
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) && !file.readAll().contains('\0');
+// The language file as read for one translation or one refill of the text table, or nothing when it may not
+// be read for entries: it must be a regular file without zero bytes. A file saved as 16-bit Unicode is full
+// of zero bytes, and its letters read as 8-bit text would be taken for other keys and values.
+std::optional<profile::FileSnapshot> readLanguageFile(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  profile::FileSnapshot file(path);
+  if (file.state() != profile::FileSnapshot::State::Read || file.bytes().contains('\0')) return std::nullopt;
+  return file;
 }
 
 // A value cut to its byte limit may end inside a UTF-8 sequence; that incomplete character is dropped rather
@@ -215,6 +217,17 @@ bool isPlainFileName(const QString& name) {
          !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
+// LookupText on a given reading of the current file (nothing: no usable file).
+QString lookupText(const std::optional<profile::FileSnapshot>& file, const QString& key) {
+  QString text = key;
+  if (file) {
+    const QByteArray name = key.toUtf8();
+    if (file->HasKey(kSection, name))
+      text = decodeValue(file->ReadString(kSection, name, QByteArray(), kMaxValueBytes));
+  }
+  return TLangChanger::ExpandLineBreaks(text);
+}
+
 }  // namespace
 
 TLangChanger::TLangChanger() = default;
@@ -247,11 +260,14 @@ void TLangChanger::setSeparator(const QString& separator) {
 }
 
 void TLangChanger::TranslateForm(QWidget* form) {
-  if (!isUsableLanguageFile(m_langFile)) return;
+  // Read once for the whole call: a language file has about a hundred entries, and reading it anew for each
+  // of them made a switch of language cost milliseconds.
+  const std::optional<profile::FileSnapshot> file = readLanguageFile(m_langFile);
+  if (!file) return;
   const QList<QWidget*> forms = form != nullptr ? QList<QWidget*>{form} : OpenForms();
   if (forms.isEmpty()) return;
 
-  for (const QByteArray& key : profile::ReadKeyNames(m_langFile, kSection)) {
+  for (const QByteArray& key : file->ReadKeyNames(kSection)) {
     // Text keys have no point: their candidate class "T" is no form.
     const qsizetype point = key.indexOf('.');
     if (point < 0) continue;
@@ -263,8 +279,8 @@ void TLangChanger::TranslateForm(QWidget* form) {
         continue;
       }
       if (!value) {
-        value = ExpandLineBreaks(
-            decodeValue(profile::ReadString(m_langFile, kSection, key, kUnreadableValue, kMaxValueBytes)));
+        value =
+            ExpandLineBreaks(decodeValue(file->ReadString(kSection, key, kUnreadableValue, kMaxValueBytes)));
       }
       ApplyEntry(target, path, *value);
     }
@@ -294,22 +310,14 @@ void TLangChanger::ApplyEntry(QObject* form, const QString& path, const QString&
 }
 
 QString TLangChanger::LookupText(const QString& key) const {
-  QString text = key;
-  if (isUsableLanguageFile(m_langFile)) {
-    const QByteArray name = key.toUtf8();
-    if (profile::HasKey(m_langFile, kSection, name)) {
-      text = decodeValue(profile::ReadString(m_langFile, kSection, name, QByteArray(), kMaxValueBytes));
-    }
-  }
-  return ExpandLineBreaks(text);
+  return lookupText(readLanguageFile(m_langFile), key);
 }
 
 QStringList TLangChanger::ReadKeyNames(const QString& section) const {
   QStringList names;
-  if (!isUsableLanguageFile(m_langFile)) return names;
-  for (const QByteArray& name : profile::ReadKeyNames(m_langFile, section.toUtf8())) {
-    names.append(QString::fromUtf8(name));
-  }
+  const std::optional<profile::FileSnapshot> file = readLanguageFile(m_langFile);
+  if (!file) return names;
+  for (const QByteArray& name : file->ReadKeyNames(section.toUtf8())) names.append(QString::fromUtf8(name));
   return names;
 }
 
@@ -334,8 +342,9 @@ void LoadLanguage() {
   translator.setLangFile(isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name
                                                : QString());
   translator.TranslateForm();
-  TextTable::Refill(
-      [&translator](const char* key) { return translator.LookupText(QString::fromLatin1(key)); });
+  // The 32 texts are looked up in one reading of the file, which LookupText would read once per key.
+  const std::optional<profile::FileSnapshot> file = readLanguageFile(translator.LangFile());
+  TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
 }
 
 QList<QWidget*> OpenForms() {

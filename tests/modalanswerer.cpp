@@ -91,10 +91,11 @@ void ModalAnswerer::answer(QWidget* modal) {
     QAbstractButton* button = message->button(m_button);
     box.pressedAsAsked = button != nullptr;
     m_answered << box;
+    // Without the requested button the box is closed as by its title bar, which answers its escape button.
     if (button)
       button->click();
     else
-      message->done(QDialog::Rejected);
+      message->close();
   } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
     box.pressedAsAsked = true;
     m_answered << box;

@@ -20,7 +20,7 @@ struct AnsweredBox {
   QString informativeText;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
-  bool pressedAsAsked = false;  // false when the requested button was missing and the box was rejected
+  bool pressedAsAsked = false;  // false when the box lacked the requested button and was escaped instead
 };
 
 // From construction on, polls every 10 ms (also inside the nested event loop of a modal exec()) for

@@ -34,7 +34,7 @@ QString dotted(Ipv4 value) { return QString::fromStdString(InetNtoa(value)); }
 
 QString dottedOrRejected(Ipv4 value) { return value == kInvalid ? kRejected : dotted(value); }
 
-QString shown(Ipv4 value, std::uint8_t type) { return QString::fromStdString(ConvertTostring(value, type)); }
+QString shown(Ipv4 value, std::uint8_t type) { return QString::fromStdString(ConvertTostring(value, type).str()); }
 
 // What a result field shows: the dotted text and its three additional views; prefix and host count have
 // only their text.

@@ -1,0 +1,543 @@
+// The benchmark run behind scripts/bench.sh: the whole start of the program against a bare Qt window, then
+// the calculation, a language switch and the three reference dialogs inside one process. Prints the machine
+// and one table of medians. Goals are reported, never enforced: a missed goal does not change the exit code.
+// Usage: quorvane_bench [--runs N]   (N process starts of each program, 21 by default)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+
+#include "bench/harness.h"
+#include "core/display.h"
+#include "core/mask.h"
+#include "core/subnet.h"
+#include "dialogs/dlgselectaddresses.h"
+#include "dialogs/dlgshowdiap.h"
+#include "dialogs/dlgshowinfo.h"
+#include "main/quorvaneform.h"
+#include "platform/adapters.h"
+#include "platform/errorguard.h"
+#include "platform/programfolder.h"
+#include "settings/langchanger.h"
+
+extern char** environ;
+
+namespace quorvane::bench {
+
+namespace {
+
+// The machine.
+
+QString cpuModel() {
+  QFile file(QStringLiteral("/proc/cpuinfo"));
+  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.startsWith("model name")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+  }
+  return QStringLiteral("unknown");
+}
+
+// The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
+QString loadAverage() {
+  QFile file(QStringLiteral("/proc/loadavg"));
+  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+  return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
+}
+
+void printMachine() {
+  std::printf("Machine:  %s, %u cores\n", cpuModel().toUtf8().constData(),
+              std::thread::hardware_concurrency());
+  std::printf("Qt:       %s (built against %s)\n", qVersion(), QT_VERSION_STR);
+  std::printf("Compiler: %s, %s\n", QUORVANE_BENCH_COMPILER, QUORVANE_BENCH_FLAGS);
+  std::printf("Platform: offscreen\n");
+  std::printf("Load:     %s (1, 5, 15 min) before the run\n\n", loadAverage().toUtf8().constData());
+}
+
+// Whole processes.
+
+struct Start {
+  double wall = 0;    // nanoseconds from fork to the end of the child
+  double cpu = 0;     // nanoseconds of user and system time of the child
+  double maxRss = 0;  // kibibytes
+  bool ok = false;
+};
+
+double nanoseconds(const timeval& t) { return double(t.tv_sec) * 1e9 + double(t.tv_usec) * 1e3; }
+
+// One program to start, with its arguments and environment prepared before the fork.
+class Program {
+ public:
+  Program(const QString& path, const QStringList& arguments, const std::vector<std::string>& environment,
+          int log)
+      : m_log(log) {
+    m_strings.push_back(path.toStdString());
+    for (const QString& argument : arguments) m_strings.push_back(argument.toStdString());
+    for (std::string& s : m_strings) m_argv.push_back(s.data());
+    m_argv.push_back(nullptr);
+    m_environment = environment;
+    for (std::string& s : m_environment) m_envp.push_back(s.data());
+    m_envp.push_back(nullptr);
+  }
+
+  Start run() {
+    Start start;
+    const Clock::time_point begin = Clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) return start;
+    if (pid == 0) {
+      dup2(m_log, STDOUT_FILENO);
+      dup2(m_log, STDERR_FILENO);
+      // A child that never shows its window (a modal box, a hang) ends by the alarm, which survives exec.
+      alarm(20);
+      execve(m_argv[0], m_argv.data(), m_envp.data());
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return start;
+    start.wall = nanosecondsSince(begin);
+    start.cpu = nanoseconds(usage.ru_utime) + nanoseconds(usage.ru_stime);
+    start.maxRss = double(usage.ru_maxrss);
+    start.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return start;
+  }
+
+ private:
+  int m_log;
+  std::vector<std::string> m_strings;
+  std::vector<char*> m_argv;
+  std::vector<std::string> m_environment;
+  std::vector<char*> m_envp;
+};
+
+std::vector<std::string> childEnvironment(const QString& runtimeFolder) {
+  std::vector<std::string> result;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) == 0 || std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) == 0)
+      continue;
+    result.emplace_back(*e);
+  }
+  result.emplace_back("QT_QPA_PLATFORM=offscreen");
+  // A private runtime folder: a running Quorvane of the user's is never handed off to, nor disturbed.
+  result.push_back("XDG_RUNTIME_DIR=" + runtimeFolder.toStdString());
+  return result;
+}
+
+// Whether the start-up's first calculation succeeds on the machine's first adapter address. Without one, or
+// with a mask that is no subnet mask (a /32 tunnel, say), it would stop the start at its error message.
+bool firstAdapterCalculates() {
+  const std::optional<QList<Adapter>> adapters = SystemAdapterSource().query();
+  if (!adapters || adapters->isEmpty()) return false;
+  const AdapterAddress& first = adapters->first().addresses.first();
+  MaskForm form = MaskForm::Dotted;
+  return InetAddr(first.address.toStdString()) != kInvalid &&
+         ReadMask(first.mask.toStdString(), form) != kInvalid;
+}
+
+bool copyLanguages(const QString& programFolder) {
+  const QDir source(QStringLiteral(QUORVANE_BENCH_LANGUAGES));
+  if (!QDir().mkpath(programFolder + QStringLiteral("/languages"))) return false;
+  const QStringList files = source.entryList({QStringLiteral("*.lng")}, QDir::Files);
+  for (const QString& name : files) {
+    if (!QFile::copy(source.filePath(name), programFolder + QStringLiteral("/languages/") + name))
+      return false;
+  }
+  return !files.isEmpty();
+}
+
+void processRows(std::vector<Row>& rows, const QString& work, const QString& runtime, int runs) {
+  Row time{QStringLiteral("start to first results shown (process)"), Unit::Time};
+  time.baselineName = QStringLiteral("bare Qt 6 QMainWindow with menu, tool bar and edits, same flags");
+  time.ratioCeiling = 1.2;
+  // Not a goal: the share of the start that is computation, without the waits for the disk and the other
+  // processes of the machine.
+  Row cpu{QStringLiteral("  the same starts, CPU time (user + system)"), Unit::Time};
+  cpu.baselineName = time.baselineName;
+  Row memory{QStringLiteral("peak resident memory (process)"), Unit::Memory};
+  memory.baselineName = time.baselineName;
+  memory.ratioCeiling = 1.2;
+
+  const QString program = work + QStringLiteral("/program");
+  const QString logPath = work + QStringLiteral("/children.log");
+  const int log = ::open(logPath.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (!copyLanguages(program) || log < 0) {
+    time.failure = cpu.failure = memory.failure = QStringLiteral("cannot prepare the program folder");
+    rows.insert(rows.end(), {time, cpu, memory});
+    return;
+  }
+
+  const std::vector<std::string> environment = childEnvironment(runtime);
+  Program bare(QStringLiteral(QUORVANE_BENCH_BARE_WINDOW), {}, environment, log);
+  QStringList arguments{program};
+  if (!firstAdapterCalculates()) arguments << QStringLiteral("--example-adapter");
+  Program quorvane(QStringLiteral(QUORVANE_BENCH_STARTBENCH), arguments, environment, log);
+
+  // One start of each first, unmeasured: it fills the page cache and writes the first settings file, as
+  // every start but the very first finds one.
+  bool ok = bare.run().ok && quorvane.run().ok;
+  std::vector<double> bareWall, bareCpu, bareRss, ownWall, ownCpu, ownRss;
+  for (int i = 0; ok && i < runs; ++i) {
+    const Start b = bare.run();
+    const Start q = quorvane.run();
+    ok = b.ok && q.ok;
+    bareWall.push_back(b.wall);
+    bareCpu.push_back(b.cpu);
+    bareRss.push_back(b.maxRss);
+    ownWall.push_back(q.wall);
+    ownCpu.push_back(q.cpu);
+    ownRss.push_back(q.maxRss);
+  }
+  ::close(log);
+  if (!ok) {
+    QFile file(logPath);
+    file.open(QIODevice::ReadOnly);
+    std::fprintf(stderr, "A benchmarked start failed; its output:\n%s\n", file.readAll().constData());
+    time.failure = cpu.failure = memory.failure = QStringLiteral("a start failed (see above)");
+  }
+  time.result = {median(ownWall), median(bareWall), runs};
+  cpu.result = {median(ownCpu), median(bareCpu), runs};
+  memory.result = {median(ownRss), median(bareRss), runs};
+  rows.insert(rows.end(), {time, cpu, memory});
+}
+
+// Inside one process.
+
+double threadCpuNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e9 + double(now.tv_nsec);
+}
+
+// The address of the request's example: every run calculates the same, and no message box can appear.
+class ExampleAdapter : public AdapterSource {
+ public:
+  std::optional<QList<Adapter>> query() override {
+    return QList<Adapter>{{{{"192.168.28.6", "255.255.255.224", 1}}}};
+  }
+};
+
+// Runs the event loop until the widget has drawn its first frame (or two seconds have passed).
+class FirstFrame : public QObject {
+ public:
+  explicit FirstFrame(QWidget* widget) { widget->installEventFilter(this); }
+  bool wait() {
+    const Clock::time_point begin = Clock::now();
+    while (!m_painted && nanosecondsSince(begin) < 2e9)
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return m_painted;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) m_painted = true;
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool m_painted = false;
+};
+
+void calculationRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetitions) {
+  Row action{QStringLiteral("actCalculate through the action, 17 fields"), Unit::Time};
+  action.baselineName =
+      QStringLiteral("the same 17 fields emptied and written directly with QLineEdit::setText");
+  action.ceiling = 20e3;
+  form.addressField()->setText(QStringLiteral("192.168.28.6"));
+  form.maskField()->setText(QStringLiteral("/27"));
+  QAction* calculate = form.command("actCalculate");
+  calculate->trigger();
+
+  const QList<QLineEdit*> fields = form.findChildren<QLineEdit*>();
+  std::vector<std::pair<QLineEdit*, QString>> written;
+  for (QLineEdit* field : fields) {
+    if (field != form.addressField() && field != form.maskField() && !field->text().isEmpty())
+      written.emplace_back(field, field->text());
+  }
+  const QLineEdit* range = form.findChild<QLineEdit*>(QStringLiteral("edHostRange"));
+  if (written.size() != 17 || !range || range->text() != QStringLiteral("192.168.28.1 - 192.168.28.30")) {
+    action.failure = QStringLiteral("the calculation did not write the 17 fields");
+    rows.push_back(action);
+    return;
+  }
+  action.result = microPair([&] { calculate->trigger(); },
+                            [&] {
+                              for (auto& [field, text] : written) field->clear();
+                              for (auto& [field, text] : written) field->setText(text);
+                            },
+                            repetitions);
+  rows.push_back(action);
+
+  Row core{QStringLiteral("core calculation alone (binary view)"), Unit::Time};
+  core.ceiling = 200;
+  std::string addressText = "192.168.28.6";
+  std::string maskText = "/27";
+  core.result = microSingle(
+      [&] {
+        doNotOptimize(addressText.data());
+        doNotOptimize(maskText.data());
+        MaskForm maskForm = MaskForm::Dotted;
+        const Ipv4 address = InetAddr(addressText);
+        const Ipv4 mask = ReadMask(maskText, maskForm);
+        const Subnet s = CalculateSubnet(address, mask);
+        for (const Ipv4 value :
+             {s.address, s.mask, s.inverse, s.network, s.broadcast, s.maxHost, s.minHost}) {
+          const DisplayText text = ConvertTostring(value, kBinary);
+          doNotOptimize(text.view().data());
+        }
+      },
+      repetitions);
+  rows.push_back(core);
+}
+
+QAction* languageItem(const TQuorvaneForm& form, const QString& file) {
+  const QMenu* menu = form.findChild<QMenu*>(QStringLiteral("mnChangeLang"));
+  if (!menu) return nullptr;
+  for (QAction* item : menu->actions()) {
+    if (item->property("languageFile").toString() == file) return item;
+  }
+  return nullptr;
+}
+
+void languageRow(std::vector<Row>& rows, TQuorvaneForm& form, int pairs) {
+  Row row{QStringLiteral("language switch english <-> russian, per switch"), Unit::Time};
+  row.ceiling = 5e6;
+  QAction* russian = languageItem(form, QStringLiteral("russian.lng"));
+  QAction* english = languageItem(form, QStringLiteral("english.lng"));
+  QAction* calculate = form.command("actCalculate");
+  if (!russian || !english) {
+    row.failure = QStringLiteral("the language menu lacks english.lng or russian.lng");
+    rows.push_back(row);
+    return;
+  }
+  std::vector<double> switches, cpu;
+  bool translated = true;
+  for (int i = 0; i < pairs; ++i) {
+    for (QAction* item : {russian, english}) {
+      const double cpuBegin = threadCpuNanoseconds();
+      const Clock::time_point begin = Clock::now();
+      item->trigger();
+      // The repaint of the translated window is part of what the user waits for.
+      QCoreApplication::processEvents();
+      switches.push_back(nanosecondsSince(begin));
+      cpu.push_back(threadCpuNanoseconds() - cpuBegin);
+      translated = translated && (calculate->text() == QStringLiteral("Calculate")) == (item == english);
+    }
+  }
+  if (!translated) row.failure = QStringLiteral("a switch did not change the texts");
+  row.result = {median(switches), std::nullopt, int(switches.size())};
+  rows.push_back(row);
+  // Not a goal: the switch without its waits, of which the synced rewrite of the language file is the
+  // longest.
+  Row cpuRow(QStringLiteral("  the same switches, CPU time of the thread"));
+  cpuRow.failure = row.failure;
+  cpuRow.result = {median(cpu), std::nullopt, int(cpu.size())};
+  rows.push_back(cpuRow);
+}
+
+// One use of a dialog without its modal loop: created with the main window as owner (its constructor fills
+// it), translated, shown until its first frame is drawn, closed and destroyed.
+template <typename Dialog, typename Fill>
+double dialogUse(TQuorvaneForm& form, Dialog*& global, Fill&& fill, bool& painted) {
+  const Clock::time_point begin = Clock::now();
+  auto* dialog = new Dialog(&form);
+  global = dialog;
+  fill(dialog);
+  LangChanger().TranslateForm(dialog);
+  FirstFrame frame(dialog);
+  dialog->show();
+  painted = frame.wait();
+  dialog->close();
+  global = nullptr;
+  delete dialog;
+  const double elapsed = nanosecondsSince(begin);
+  QCoreApplication::processEvents();
+  return elapsed;
+}
+
+// The same use of a bare dialog that holds the plain Qt forms of the dialog's controls.
+template <typename Build>
+double bareDialogUse(TQuorvaneForm& form, Build&& build, bool& painted) {
+  const Clock::time_point begin = Clock::now();
+  auto* dialog = new QDialog(&form);
+  dialog->setModal(true);
+  build(dialog);
+  FirstFrame frame(dialog);
+  dialog->show();
+  painted = frame.wait();
+  dialog->close();
+  delete dialog;
+  const double elapsed = nanosecondsSince(begin);
+  QCoreApplication::processEvents();
+  return elapsed;
+}
+
+void bareGrid(QDialog* dialog, int columns, int rows) {
+  dialog->setFixedSize(425, 273);
+  auto* grid = new QTableWidget(rows, columns, dialog);
+  grid->setGeometry(8, 8, 409, 217);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < columns; ++c)
+      grid->setItem(r, c, new QTableWidgetItem(QStringLiteral("255.255.%1.%2").arg(r).arg(c)));
+  (new QPushButton(QStringLiteral("OK"), dialog))->setGeometry(243, 240, 75, 25);
+  (new QPushButton(QStringLiteral("Cancel"), dialog))->setGeometry(331, 240, 75, 25);
+}
+
+const QStringList kExampleAddresses{QStringLiteral("192.168.28.6"), QStringLiteral("10.0.0.7"),
+                                    QStringLiteral("172.16.4.2")};
+
+void bareChoice(QDialog* dialog) {
+  dialog->setFixedSize(384, 179);
+  auto* group = new QGroupBox(QStringLiteral("Addresses"), dialog);
+  group->setGeometry(8, 8, 281, 161);
+  int top = 20;
+  for (const QString& address : kExampleAddresses) {
+    (new QRadioButton(address, group))->setGeometry(8, top, 200, 20);
+    top += 22;
+  }
+  (new QPushButton(QStringLiteral("OK"), dialog))->setGeometry(300, 8, 75, 25);
+  (new QPushButton(QStringLiteral("Cancel"), dialog))->setGeometry(300, 38, 75, 25);
+}
+
+template <typename Own, typename Bare>
+Row dialogRow(const QString& name, const QString& baselineName, int repetitions, Own&& own, Bare&& bare) {
+  Row row(name);
+  row.baselineName = baselineName;
+  row.ceiling = 20e6;
+  std::vector<double> s, b;
+  bool painted = true;
+  for (int r = 0; r < repetitions && painted; ++r) {
+    bool ownPainted = false, barePainted = false;
+    s.push_back(own(ownPainted));
+    b.push_back(bare(barePainted));
+    painted = ownPainted && barePainted;
+  }
+  if (!painted) row.failure = QStringLiteral("a dialog was not drawn within 2 s");
+  row.result = {median(s), median(b), repetitions};
+  return row;
+}
+
+void dialogRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetitions) {
+  const auto nothing = [](auto*) {};
+  rows.push_back(dialogRow(
+      QStringLiteral("dialog Subnet Mask Info: open, fill, close"),
+      QStringLiteral("bare QDialog with a 5 x 24 QTableWidget and two buttons"), repetitions,
+      [&](bool& painted) { return dialogUse(form, dlgShowInfo, nothing, painted); },
+      [&](bool& painted) {
+        return bareDialogUse(
+            form, [](QDialog* d) { bareGrid(d, 5, 24); }, painted);
+      }));
+  rows.push_back(dialogRow(
+      QStringLiteral("dialog Reserved addresses: open, fill, close"),
+      QStringLiteral("bare QDialog with a 3 x 18 QTableWidget and two buttons"), repetitions,
+      [&](bool& painted) { return dialogUse(form, dlgShowDiap, nothing, painted); },
+      [&](bool& painted) {
+        return bareDialogUse(
+            form, [](QDialog* d) { bareGrid(d, 3, 18); }, painted);
+      }));
+  rows.push_back(dialogRow(
+      QStringLiteral("dialog Select address (3): open, fill, close"),
+      QStringLiteral("bare QDialog with a group of 3 QRadioButtons and two buttons"), repetitions,
+      [&](bool& painted) {
+        return dialogUse(
+            form, dlgSelectAddresses,
+            [](TdlgSelectAddresses* d) {
+              d->addressGroup()->setItems(kExampleAddresses);
+              d->addressGroup()->setItemIndex(0);
+            },
+            painted);
+      },
+      [&](bool& painted) { return bareDialogUse(form, bareChoice, painted); }));
+}
+
+void inProcessRows(std::vector<Row>& rows, const QString& work) {
+  const QString program = work + QStringLiteral("/inprocess");
+  if (!copyLanguages(program)) {
+    Row row{QStringLiteral("in-process benchmarks"), Unit::Time};
+    row.failure = QStringLiteral("cannot prepare the program folder");
+    rows.push_back(row);
+    return;
+  }
+  SetProgramLocationForTests(program, QStringLiteral("quorvane"));
+  ExampleAdapter example;
+  SetAdapterSourceForTests(&example);
+  SetApplicationTitle(QStringLiteral("Quorvane"));
+  {
+    TQuorvaneForm form;
+    form.FormCreate();
+    FirstFrame frame(&form);
+    form.show();
+    frame.wait();
+    calculationRows(rows, form, 201);
+    languageRow(rows, form, 21);
+    dialogRows(rows, form, 21);
+  }
+  SetAdapterSourceForTests(nullptr);
+  SetProgramLocationForTests(QString());
+}
+
+}  // namespace
+
+}  // namespace quorvane::bench
+
+int main(int argc, char** argv) {
+  using namespace quorvane::bench;
+  int runs = 21;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+  }
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  printMachine();
+
+  QTemporaryDir work;
+  if (!work.isValid()) {
+    std::fprintf(stderr, "quorvane_bench: no temporary folder\n");
+    return 1;
+  }
+  // The runtime folder of a desktop session is a memory file system (/run/user/<uid>); the hand-off channel
+  // keeps its socket and lock file there, so the starts get one of the same kind where the machine has one.
+  QTemporaryDir runtime(QDir(QStringLiteral("/dev/shm")).exists()
+                            ? QStringLiteral("/dev/shm/quorvane-bench-XXXXXX")
+                            : work.filePath(QStringLiteral("runtime")));
+  if (!runtime.isValid()) {
+    std::fprintf(stderr, "quorvane_bench: no runtime folder\n");
+    return 1;
+  }
+  ::chmod(runtime.path().toLocal8Bit().constData(), 0700);
+
+  std::vector<Row> rows;
+  // The starts come first, while this process is still small and without Qt's GUI state: fork copies it.
+  std::printf("Starting each program %d times, alternating, after one unmeasured start of each ...\n", runs);
+  processRows(rows, work.path(), runtime.path(), runs);
+
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  quorvane::QuorvaneApplication application(argc, argv);
+  std::printf("Measuring inside one process ...\n\n");
+  inProcessRows(rows, work.path());
+
+  printTable(rows);
+  const QString load = loadAverage();
+  std::printf("\nLoad:     %s (1, 5, 15 min) after the run\n", load.toUtf8().constData());
+  if (load.section(u' ', 0, 0).toDouble() > double(std::thread::hardware_concurrency()))
+    std::printf(
+        "The machine was busy with other work: the wall times include waits for a CPU and the disk.\n");
+  return 0;
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a Release build of their own (build-release/) and prints one table of medians,
+# each beside its baseline and its goal. Takes well under a minute once built.
+# Usage: bash scripts/bench.sh [--runs N]   (starts of each program for the process rows; 21 by default)
+# The goals are reported, not enforced: a missed goal leaves the exit status 0. Not part of the test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=build-release
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# setup.sh installs what is missing and builds; warnings do not stop a benchmark build.
+if ! bash scripts/setup.sh "$build_dir" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BENCH=ON -DQUORVANE_TESTS=OFF \
+  -DQUORVANE_WERROR=OFF >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "bench: the build failed" >&2
+  exit 1
+fi
+"$build_dir/bench/quorvane_bench" "$@"

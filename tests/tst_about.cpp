@@ -1,0 +1,390 @@
+// The about box, the version texts of the window and the box, and the commands that hand a link to the shell.
+// Built twice: with the executable's version information and without any.
+#include <QDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "main/quorvaneform.h"
+#include "platform/adapters.h"
+#include "platform/errorguard.h"
+#include "platform/programfolder.h"
+#include "platform/shell.h"
+#include "settings/about.h"
+#include "settings/langchanger.h"
+#include "settings/settingsvalues.h"
+#include "settings/texttable.h"
+#include "tests/modalanswerer.h"
+
+using namespace quorvane;
+using quorvane::test::ModalAnswerer;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+#ifdef QUORVANE_WITH_VERSION
+const QString kShortVersion = "Quorvane 1.0.2";
+const QString kFullVersion = "Quorvane 1.0.2.30";
+#else
+const QString kShortVersion;
+const QString kFullVersion;
+#endif
+
+const QUrl kHome("https://quorvane.org/");
+const QUrl kMail("mailto:support@quorvane.org");
+
+class OneAdapter : public AdapterSource {
+ public:
+  std::optional<QList<Adapter>> query() override {
+    return QList<Adapter>{Adapter{{AdapterAddress{"192.168.28.6", "255.255.255.224", 0}}}};
+  }
+};
+
+// What the user does in the open box.
+enum class Close { OkClick, Return, KeypadEnter, CloseBox, Escape };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Close)
+
+class tst_About : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void versionTexts_data();
+  void versionTexts();
+  void closing_data();
+  void closing();
+  void linkLabels_data();
+  void linkLabels();
+  void linkCommands_data();
+  void linkCommands();
+  void historyDocumentShipped_data();
+  void historyDocumentShipped();
+  void textsFit_data();
+  void textsFit();
+
+ private:
+  QString folder(const QString& name = QString()) const { return QDir(m_folder->path()).filePath(name); }
+  void useLanguage(const QString& name, const QByteArray& entries = QByteArray());
+  bool start();
+  // Opens the box with actAbout and hands it, shown and active, to `inBox`, which must close it.
+  void withAboutBox(const std::function<void(TAboutBox* box)>& inBox);
+
+  OneAdapter m_adapter;
+  QList<QUrl> m_opened;
+  std::unique_ptr<QTemporaryDir> m_folder;
+  std::unique_ptr<ModalAnswerer> m_boxes;
+  std::unique_ptr<TQuorvaneForm> m_form;
+};
+
+void tst_About::initTestCase() {
+  SetAdapterSourceForTests(&m_adapter);
+  // Records the target and opens nothing: a shell that fails for every target.
+  SetShellForTests([this](const QUrl& target) { m_opened << target; });
+}
+
+void tst_About::init() {
+  m_folder = std::make_unique<QTemporaryDir>();
+  QVERIFY(m_folder->isValid());
+  SetProgramLocationForTests(m_folder->path());
+  Settings() = SettingsValues{};
+  TextTable::Reset();
+  LangChanger().reset();
+  SetApplicationTitle("Quorvane");
+  m_opened.clear();
+  m_boxes = std::make_unique<ModalAnswerer>();
+}
+
+void tst_About::cleanup() {
+  const QStringList leaked = test::visibleTopLevels(m_form.get());
+  m_form.reset();
+  const QStringList unchecked = m_boxes->takeTexts();
+  const QStringList stuck = m_boxes->stuck();
+  m_boxes.reset();
+  SetProgramLocationForTests(QString());
+  m_folder.reset();
+  QVERIFY2(leaked.isEmpty(), qPrintable("windows left open: " + leaked.join(", ")));
+  QVERIFY2(unchecked.isEmpty(), qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
+  QVERIFY2(stuck.isEmpty(), qPrintable("dialogs that would not close: " + stuck.join(", ")));
+}
+
+// The shipped file by its name, or a file of the test's own when entries are given.
+void tst_About::useLanguage(const QString& name, const QByteArray& entries) {
+  QVERIFY(QDir(folder()).mkpath("languages"));
+  const QString target = folder("languages/" + name);
+  if (entries.isEmpty()) {
+    QVERIFY(QFile::copy(QUORVANE_SHIPPED_LANGUAGES "/" + name, target));
+  } else {
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Translations]\r\n" + entries);
+  }
+  // The settings file names it, as the window reads it on construction.
+  QFile settings(folder(ProgramBaseName() + ".ini"));
+  QVERIFY(settings.open(QIODevice::WriteOnly));
+  settings.write("[Defaults]\r\nDefaultLang=" + name.toUtf8() + "\r\n");
+}
+
+bool tst_About::start() {
+  m_form = std::make_unique<TQuorvaneForm>();
+  RunGuarded(m_form.get(), [this] { m_form->FormCreate(); });
+  m_form->show();
+  return QTest::qWaitForWindowActive(m_form.get());
+}
+
+void tst_About::withAboutBox(const std::function<void(TAboutBox* box)>& inBox) {
+  QPointer<QWidget> opened;
+  QString shownClass;
+  bool wasGlobal = false;
+  m_boxes->setHandler([&](QWidget* modal) {
+    opened = modal;
+    shownClass = QString::fromLatin1(modal->metaObject()->className()) + ' ' + modal->objectName();
+    wasGlobal = modal == AboutBox;
+    auto* box = qobject_cast<TAboutBox*>(modal);
+    // Active as the application sees it, so that keys meet the box's own focus.
+    if (!box || !QTest::qWaitFor([box] { return QApplication::activeWindow() == box; })) return modal->hide();
+    inBox(box);
+  });
+  m_form->command("actAbout")->trigger();
+  m_boxes->setHandler({});
+  QCOMPARE(m_boxes->take().size(), 1);
+  QCOMPARE(shownClass, "quorvane::TAboutBox AboutBox");
+  QVERIFY(wasGlobal);
+  // Freed after it closed, in every case.
+  QVERIFY(opened.isNull());
+  QCOMPARE(AboutBox, nullptr);
+}
+
+void tst_About::versionTexts_data() {
+  QTest::addColumn<QByteArray>("entries");
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QString>("title");  // Label1 of the box
+  QTest::addColumn<QString>("site");   // Label4 of the box
+  QTest::newRow("shipped English") << QByteArray() << kShortVersion << kFullVersion
+                                   << "Official site of the program";
+  QTest::newRow("language sets the captions")
+      << QByteArray(
+             "QuorvaneForm.Caption=Subnets\r\nAboutBox.Label1.Caption=Own title\r\n"
+             "AboutBox.Label4.Caption=Home\r\n")
+      << "Subnets"
+      << "Own title"
+      << "Home";
+}
+
+void tst_About::versionTexts() {
+  QFETCH(QByteArray, entries);
+  QFETCH(QString, caption);
+  QFETCH(QString, title);
+  QFETCH(QString, site);
+  useLanguage(entries.isEmpty() ? "english.lng" : "own.lng", entries);
+  QVERIFY(start());
+  QCOMPARE(m_form->windowTitle(), caption);
+  // The application title is the short version text whatever the language says.
+  QCOMPARE(ApplicationTitle(), kShortVersion);
+  QString shownTitle, shownSite;
+  withAboutBox([&](TAboutBox* box) {
+    shownTitle = box->findChild<QLabel*>("Label1")->text();
+    shownSite = box->findChild<QLabel*>("Label4")->text();
+    box->findChild<QPushButton*>("Button1")->click();
+  });
+  QCOMPARE(shownTitle, title);
+  QCOMPARE(shownSite, site);
+}
+
+void tst_About::closing_data() {
+  QTest::addColumn<Close>("how");
+  QTest::addColumn<bool>("closes");
+  QTest::addColumn<int>("result");
+  QTest::newRow("OK clicked") << Close::OkClick << true << int(QDialog::Accepted);
+  QTest::newRow("Return") << Close::Return << true << int(QDialog::Accepted);
+  QTest::newRow("keypad Enter") << Close::KeypadEnter << true << int(QDialog::Accepted);
+  QTest::newRow("close box") << Close::CloseBox << true << int(QDialog::Rejected);
+  QTest::newRow("Esc does nothing") << Close::Escape << false << -1;
+}
+
+void tst_About::closing() {
+  QFETCH(Close, how);
+  QFETCH(bool, closes);
+  QFETCH(int, result);
+  // No language file: the box as designed.
+  QVERIFY(start());
+  QString okCaption, focused;
+  bool isDefault = false, ownedByWindow = false, openAfter = false;
+  int finished = -1;
+  withAboutBox([&](TAboutBox* box) {
+    auto* ok = box->findChild<QPushButton*>("Button1");
+    okCaption = ok->text();
+    isDefault = ok->isDefault();
+    ownedByWindow = box->parentWidget() == m_form.get();
+    connect(box, &QDialog::finished, box, [&](int code) { finished = code; });
+    // Keys go where the box has its focus, not wherever the application had it last.
+    QWidget* focus = box->focusWidget() ? box->focusWidget() : box;
+    focused = focus->objectName();
+    switch (how) {
+      case Close::OkClick:
+        QTest::mouseClick(ok, Qt::LeftButton);
+        break;
+      case Close::Return:
+        QTest::keyClick(focus, Qt::Key_Return);
+        break;
+      case Close::KeypadEnter:
+        QTest::keyClick(focus, Qt::Key_Enter, Qt::KeypadModifier);
+        break;
+      case Close::CloseBox:
+        box->close();
+        break;
+      case Close::Escape:
+        QTest::keyClick(focus, Qt::Key_Escape);
+        break;
+    }
+    QApplication::processEvents();
+    openAfter = box->isVisible();
+    if (openAfter) ok->click();
+  });
+  QCOMPARE(okCaption, QStringLiteral(u"\u041E\u041A"));
+  QVERIFY(isDefault);
+  QVERIFY(ownedByWindow);
+  // Enter presses the default button wherever the box has its focus, and opens no link.
+  QVERIFY2(openAfter == !closes,
+           qPrintable(u"open afterwards: %1, focus on %2"_s.arg(openAfter).arg(focused)));
+  if (closes) QCOMPARE(finished, result);
+  QVERIFY(m_opened.isEmpty());
+}
+
+void tst_About::linkLabels_data() {
+  QTest::addColumn<QString>("label");
+  QTest::addColumn<QUrl>("target");
+  QTest::newRow("home page") << "lHome" << kHome;
+  QTest::newRow("mail") << "lMail" << kMail;
+}
+
+void tst_About::linkLabels() {
+  QFETCH(QString, label);
+  QFETCH(QUrl, target);
+  useLanguage("english.lng");
+  QVERIFY(start());
+  bool stillOpen = false;
+  withAboutBox([&](TAboutBox* box) {
+    QTest::mouseClick(box->findChild<QLabel*>(label), Qt::LeftButton);
+    stillOpen = box->isVisible();
+    box->findChild<QPushButton*>("Button1")->click();
+  });
+  QCOMPARE(m_opened, QList<QUrl>{target});
+  QVERIFY(stillOpen);
+}
+
+void tst_About::linkCommands_data() {
+  QTest::addColumn<QString>("command");
+  QTest::addColumn<QKeySequence>("key");     // pressed in edAddress instead of triggering, when set
+  QTest::addColumn<QByteArray>("entries");   // a language of the test's own; empty: shipped English
+  QTest::addColumn<bool>("separatorAtEnd");  // the program folder given with a trailing separator
+  QTest::addColumn<QString>("target");       // "<folder>" stands for the program folder
+  const QKeySequence none;
+  QTest::newRow("Help by F1") << "actHelp" << QKeySequence(Qt::Key_F1) << QByteArray() << false
+                              << kHome.toString();
+  QTest::newRow("FAQ by Ctrl+F1") << "actFAQ" << QKeySequence(Qt::CTRL | Qt::Key_F1) << QByteArray() << false
+                                  << kHome.toString();
+  QTest::newRow("Visit Homepage") << "actHome" << none << QByteArray() << false << kHome.toString();
+  QTest::newRow("E-mail to author") << "actMail" << none << QByteArray() << false << kMail.toString();
+  QTest::newRow("What's new? in English")
+      << "actWhatNew" << none << QByteArray() << false << "<folder>/history.html";
+  QTest::newRow("What's new? with a folder ending in a separator")
+      << "actWhatNew" << none << QByteArray() << true << "<folder>/history.html";
+  QTest::newRow("What's new? in a language without the key")
+      << "actWhatNew" << none << QByteArray("sMask=Mask\r\n") << false << "<folder>/sfilehistory";
+}
+
+void tst_About::linkCommands() {
+  QFETCH(QString, command);
+  QFETCH(QKeySequence, key);
+  QFETCH(QByteArray, entries);
+  QFETCH(bool, separatorAtEnd);
+  QFETCH(QString, target);
+  useLanguage(entries.isEmpty() ? "english.lng" : "own.lng", entries);
+  if (separatorAtEnd) SetProgramLocationForTests(m_folder->path() + "/");
+  QVERIFY(start());
+  QSignalSpy ran(m_form->command(qPrintable(command)), &QAction::triggered);
+  if (!key.isEmpty()) {
+    QLineEdit* address = m_form->addressField();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(address));
+    QTest::keyClick(address, key[0].key(), key[0].keyboardModifiers());
+  } else {
+    m_form->command(qPrintable(command))->trigger();
+  }
+  QCOMPARE(ran.count(), 1);
+  const QUrl expected = target.startsWith("<folder>")
+                            ? QUrl::fromLocalFile(target.replace("<folder>", m_folder->path()))
+                            : QUrl(target);
+  QCOMPARE(m_opened, QList<QUrl>{expected});
+  // The shell opened nothing, and that is not reported.
+  QCOMPARE(m_boxes->count(), 0);
+  QVERIFY(test::visibleTopLevels(m_form.get()).isEmpty());
+}
+
+void tst_About::historyDocumentShipped_data() {
+  QTest::addColumn<QString>("file");
+  for (const QString& name : QDir(QUORVANE_SHIPPED_LANGUAGES).entryList({"*.lng"}, QDir::Files))
+    QTest::newRow(qPrintable(name)) << name;
+}
+
+// What's new? opens a file beside the executable, named by the language: the build must put it there.
+void tst_About::historyDocumentShipped() {
+  QFETCH(QString, file);
+  const QString program = qEnvironmentVariable("QUORVANE_PROGRAM");
+  QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
+  QFile language(QUORVANE_SHIPPED_LANGUAGES "/" + file);
+  QVERIFY(language.open(QIODevice::ReadOnly));
+  QString named;
+  for (const QByteArray& line : language.readAll().split('\n'))
+    if (line.trimmed().startsWith("sfilehistory=")) named = QString::fromUtf8(line.trimmed().mid(13));
+  QVERIFY(!named.isEmpty());
+  const QString path = QFileInfo(program).absolutePath() + "/" + named;
+  QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+}
+
+void tst_About::textsFit_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("English") << "english.lng";
+  QTest::newRow("Russian") << "russian.lng";
+  QTest::newRow("German") << "german.lng";
+}
+
+// At the designed places every text of the box is shown whole and inside the box.
+void tst_About::textsFit() {
+  QFETCH(QString, language);
+  useLanguage(language);
+  QVERIFY(start());
+  QStringList clipped;
+  withAboutBox([&](TAboutBox* box) {
+    const QString shots = qEnvironmentVariable("QUORVANE_ABOUT_SHOTS");
+    if (!shots.isEmpty()) box->grab().save(shots + "/about-" + QFileInfo(language).baseName() + ".png");
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+      const QSize needed =
+          label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : label->sizeHint();
+      if (needed.width() > label->width() || needed.height() > label->height() ||
+          !box->rect().contains(label->geometry()))
+        clipped << label->objectName();
+    }
+    // A button's own minimum width is the style's; what counts is that its caption fits inside the frame.
+    auto* ok = box->findChild<QPushButton*>("Button1");
+    if (ok->fontMetrics().horizontalAdvance(ok->text()) > ok->width() - 12) clipped << ok->objectName();
+    box->findChild<QPushButton*>("Button1")->click();
+  });
+  QVERIFY2(clipped.isEmpty(), qPrintable("clipped: " + clipped.join(", ")));
+}
+
+int main(int argc, char** argv) {
+  QuorvaneApplication application(argc, argv);
+  application.setAttribute(Qt::AA_Use96Dpi, true);
+  tst_About test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_about.moc"

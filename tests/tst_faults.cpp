@@ -1,0 +1,459 @@
+// Fault tests: writers killed mid-write, a full disk and a read-only folder under the settings and language
+// files, and real starts of the program racing each other, after a crash, and beside a planted socket path.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/exception.h"
+#include "platform/profile.h"
+#include "platform/programfolder.h"
+#include "settings/formini.h"
+#include "settings/langchanger.h"
+#include "settings/settingsvalues.h"
+#include "tests/faultfiles.h"
+#include "tests/modalanswerer.h"
+
+using namespace quorvane;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QStringList entriesOf(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+struct stat statOf(const QString& path) {
+  struct stat info {};
+  ::lstat(QFile::encodeName(path).constData(), &info);
+  return info;
+}
+
+// The bytes of the file that the rewrite of a language file gives, made by the rewrite itself.
+QByteArray rewritten(const QByteArray& bytes) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("copy.lng"));
+  if (!writeFile(path, bytes)) return {};
+  TLangChanger translator;
+  translator.setLangFile(path);
+  return readFile(path);
+}
+
+// Writes a file of zeros until the file system has no block left; false if it never runs full.
+bool fillFileSystem(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) return false;
+  const QByteArray block(4096, '\0');
+  bool full = false;
+  for (int i = 0; i < 100000 && !full; ++i)
+    full = ::write(fd, block.constData(), block.size()) < 0 && errno == ENOSPC;
+  // A last short write may still fit a few bytes into the final block.
+  while (::write(fd, block.constData(), 1) == 1) {
+  }
+  ::close(fd);
+  return full;
+}
+
+// The number of sockets listening below `folder`, from the kernel's own table. The table names the path a
+// socket was bound at, and QLocalServer binds in a private subfolder before it moves the socket into place,
+// so this counts every server of a private runtime folder, including one whose file was replaced.
+int listenersBelow(const QString& folder) {
+  QFile table(QStringLiteral("/proc/net/unix"));
+  if (!table.open(QIODevice::ReadOnly)) return -1;
+  int count = 0;
+  const QByteArray prefix = QFile::encodeName(folder) + '/';
+  for (const QByteArray& line : table.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    // Num RefCount Protocol Flags Type St Inode Path; flag 0x10000 marks a listening socket.
+    if (fields.size() >= 8 && fields[7].startsWith(prefix) && (fields[3].toUInt(nullptr, 16) & 0x10000) != 0)
+      ++count;
+  }
+  return count;
+}
+
+// A unix socket bound at `path`; listening (its descriptor returned) or closed at once.
+int bindSocket(const QString& path, bool listening) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    ::close(fd);
+    return -2;
+  }
+  if (!listening) {
+    ::close(fd);
+    return -1;
+  }
+  ::listen(fd, 4);
+  return fd;
+}
+
+}  // namespace
+
+class tst_Faults : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void killedWriterLeavesWholeFile_data();
+  void killedWriterLeavesWholeFile();
+  void refusedWriteKeepsOldFile_data();
+  void refusedWriteKeepsOldFile();
+  void simultaneousStartsGiveOneServer();
+  void startAfterCrashTakesOverSocketAndLock();
+  void plantedSocketPathIsLeftAlone_data();
+  void plantedSocketPathIsLeftAlone();
+
+ private:
+  // A real start of the program offscreen, with this test's private runtime folder.
+  QProcess* startProgram(const QStringList& arguments = {});
+  // A start of fault_writer; its "ready" line is awaited, and false returned if it never comes.
+  QProcess* startWriter(const QStringList& arguments, qint64* roundMs = nullptr);
+  // A tmpfs of 64 KiB on a new folder, as only root may mount one; empty when that is impossible.
+  QString mountSmallDisk();
+  int listeners() const { return listenersBelow(m_runtime->path()); }
+  QString socketPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.socket")); }
+  QString lockPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.lock")); }
+
+  QString m_program;
+  std::unique_ptr<QTemporaryDir> m_work;
+  std::unique_ptr<QTemporaryDir> m_runtime;
+  std::vector<std::unique_ptr<QProcess>> m_processes;
+  QStringList m_mounts;
+};
+
+void tst_Faults::initTestCase() {
+  m_program = qEnvironmentVariable("QUORVANE_PROGRAM");
+  QVERIFY2(QFile::exists(m_program), "QUORVANE_PROGRAM must name the built program");
+  QVERIFY(QFile::exists(QStringLiteral(QUORVANE_FAULT_WRITER)));
+}
+
+void tst_Faults::init() {
+  m_work = std::make_unique<QTemporaryDir>();
+  m_runtime = std::make_unique<QTemporaryDir>();
+  QVERIFY(m_work->isValid() && m_runtime->isValid());
+  // The channel accepts only a runtime folder that nobody else can enter.
+  QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  SetProgramLocationForTests(m_work->path());
+  Settings() = SettingsValues{};
+  LangChanger().reset();
+}
+
+void tst_Faults::cleanup() {
+  for (const auto& process : m_processes) {
+    if (process->state() == QProcess::NotRunning) continue;
+    process->kill();
+    process->waitForFinished(3000);
+  }
+  m_processes.clear();
+  for (const QString& mountPoint : m_mounts) ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH);
+  m_mounts.clear();
+  SetProgramLocationForTests(QString());
+  LangChanger().reset();
+  m_runtime.reset();
+  m_work.reset();
+}
+
+QProcess* tst_Faults::startProgram(const QStringList& arguments) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+  process->setProcessEnvironment(env);
+  process->start(m_program, arguments);
+  return process.get();
+}
+
+QProcess* tst_Faults::startWriter(const QStringList& arguments, qint64* roundMs) {
+  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+  process->start(QStringLiteral(QUORVANE_FAULT_WRITER), arguments);
+  QByteArray line;
+  QDeadlineTimer deadline(10000);
+  while (!line.endsWith('\n') &&
+         process->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+    line += process->readAllStandardOutput();
+  if (!line.startsWith("ready ")) return nullptr;
+  if (roundMs) *roundMs = line.mid(6).trimmed().toLongLong();
+  return process.get();
+}
+
+QString tst_Faults::mountSmallDisk() {
+  const QString folder = m_work->filePath(QStringLiteral("disk%1").arg(m_mounts.size()));
+  if (!QDir().mkpath(folder)) return {};
+  if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+              "size=64k,mode=0700") != 0)
+    return {};
+  m_mounts.append(folder);
+  return folder;
+}
+
+void tst_Faults::killedWriterLeavesWholeFile_data() {
+  QTest::addColumn<QString>("mode");
+  QTest::newRow("settings file written by WriteString") << "settings";
+  QTest::newRow("language file rewritten on assignment") << "language";
+}
+
+// The writer replaces a file of about a megabyte in a tight loop and is killed at random moments: what is on
+// disk afterwards is always one of the complete versions, never a mix or a cut.
+void tst_Faults::killedWriterLeavesWholeFile() {
+  QFETCH(QString, mode);
+  const bool settings = mode == QLatin1String("settings");
+  const QString name = settings ? QStringLiteral("quorvane.ini") : QStringLiteral("english.lng");
+  const QString path = m_work->filePath(name);
+  QByteArray first;
+  QByteArray second;
+  if (settings) {
+    first = test::faultSettingsFile(test::faultUserName(false));
+    second = test::faultSettingsFile(test::faultUserName(true));
+    // The expected versions are the writer's own results: storing the other value gives the other file.
+    QVERIFY(writeFile(path, first));
+    QVERIFY(profile::WriteString(path, "Defaults", "UserName", test::faultUserName(true)));
+    QCOMPARE(readFile(path), second);
+  } else {
+    first = test::faultLanguageFile();
+    second = rewritten(first);
+    QVERIFY(second.size() > first.size());
+  }
+
+  QRandomGenerator random(20240917);
+  QElapsedTimer clock;
+  clock.start();
+  int kills = 0;
+  int sawFirst = 0;
+  int sawSecond = 0;
+  // Enough kills to land in every phase of a round, bounded in time whatever the machine's speed.
+  while (kills < 40 && (kills < 8 || clock.elapsed() < 3000)) {
+    QVERIFY(writeFile(path, first));
+    qint64 roundMs = 0;
+    QProcess* writer = startWriter({mode, path}, &roundMs);
+    QVERIFY2(writer, "the writer never got going");
+    QTest::qSleep(int(random.bounded(qint64(2 * roundMs + 2))));
+    writer->kill();
+    QVERIFY(writer->waitForFinished(3000));
+    QCOMPARE(writer->exitStatus(), QProcess::CrashExit);  // it was still writing, not done
+    ++kills;
+    const QByteArray found = readFile(path);
+    if (found == first) {
+      ++sawFirst;
+    } else if (found == second) {
+      ++sawSecond;
+    } else {
+      QFAIL(qPrintable(QStringLiteral("kill %1 left a torn file of %2 bytes (versions: %3 and %4 bytes)")
+                           .arg(kills)
+                           .arg(found.size())
+                           .arg(first.size())
+                           .arg(second.size())));
+    }
+    // A temporary file of the killed write may stay behind; it is never the file itself.
+    for (const QString& entry : entriesOf(m_work->path())) {
+      if (entry != name) QFile::remove(m_work->filePath(entry));
+    }
+  }
+  // Both versions seen: the kills fell into different moments of the writer's rounds.
+  QVERIFY2(sawFirst > 0 && sawSecond > 0,
+           qPrintable(QStringLiteral("old version %1 times, new %2 times").arg(sawFirst).arg(sawSecond)));
+}
+
+void tst_Faults::refusedWriteKeepsOldFile_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<bool>("diskFull");
+  QTest::newRow("settings at exit, disk full") << "settings" << true;
+  QTest::newRow("settings at exit, read-only folder") << "settings" << false;
+  QTest::newRow("language rewrite, disk full") << "language" << true;
+  QTest::newRow("language rewrite, read-only folder") << "language" << false;
+}
+
+// The write is refused with the error the user is shown, and the old file is left as it was, with nothing
+// half-written beside it.
+void tst_Faults::refusedWriteKeepsOldFile() {
+  QFETCH(QString, file);
+  QFETCH(bool, diskFull);
+  const bool root = ::geteuid() == 0;
+  QString folder;
+  if (diskFull || root) {
+    // Root writes through file modes, so for root only a read-only mount makes a folder read-only.
+    folder = mountSmallDisk();
+    if (folder.isEmpty()) QSKIP("mounting a small tmpfs needs root with the right to mount");
+  } else {
+    folder = m_work->filePath(QStringLiteral("folder"));
+    QVERIFY(QDir().mkpath(folder));
+  }
+  const bool settings = file == QLatin1String("settings");
+  const QString path = folder + (settings ? QStringLiteral("/quorvane.ini") : QStringLiteral("/english.lng"));
+  const QByteArray old = settings ? QByteArray("[Defaults]\nWhatUser=3\nUserName=old name\n")
+                                  : QByteArray("[Translations]\nsAbout\nQuorvaneForm.Caption=Old\n");
+  QVERIFY(writeFile(path, old));
+  if (diskFull) {
+    QVERIFY2(fillFileSystem(folder + QStringLiteral("/filler")), "the small disk never ran full");
+  } else if (root) {
+    QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                    nullptr) == 0);
+  } else {
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+  }
+  const QStringList entries = entriesOf(folder);
+
+  if (settings) {
+    SetProgramLocationForTests(folder);
+    test::ModalAnswerer answerer;
+    auto form = std::make_unique<TFormINI>();
+    QCOMPARE(Settings().UserName, QByteArray("old name"));
+    Settings().UserName = QByteArray(9000, 'n');  // a longer file than the old one, which no block holds
+    form.reset();                                 // the exit, which writes the settings
+    const QList<test::AnsweredBox> boxes = answerer.take();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, QStringLiteral("An error occurred in the application."));
+    QCOMPARE(boxes[0].informativeText, QStringLiteral("Unable to write to ") + path);
+  } else {
+    TLangChanger translator;
+    QString message;
+    try {
+      translator.setLangFile(path);
+    } catch (const Exception& error) {
+      message = QString::fromStdString(error.what());
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+             qPrintable(message));
+    // The system's own reason follows.
+    QVERIFY2(message.size() > QStringLiteral("Cannot create file \"%1\". ").arg(path).size(),
+             qPrintable(message));
+    QCOMPARE(translator.LangFile(), path);
+  }
+  QCOMPARE(readFile(path), old);
+  QCOMPARE(entriesOf(folder), entries);
+  if (!diskFull && !root)
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Four real starts at the same moment: one keeps running with its window and the one server, the others hand
+// off to it and end.
+void tst_Faults::simultaneousStartsGiveOneServer() {
+  constexpr int kStarts = 4;
+  std::vector<QProcess*> starts;
+  for (int i = 0; i < kStarts; ++i) starts.push_back(startProgram({QString::number(i)}));
+  const auto ended = [&] {
+    return int(std::count_if(starts.begin(), starts.end(),
+                             [](QProcess* p) { return p->state() == QProcess::NotRunning; }));
+  };
+  QTRY_COMPARE_WITH_TIMEOUT(ended(), kStarts - 1, 15000);
+  QTest::qWait(300);  // none of the others ends late
+  QCOMPARE(ended(), kStarts - 1);
+  for (QProcess* start : starts) {
+    if (start->state() != QProcess::NotRunning) continue;
+    QCOMPARE(start->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(start->exitCode(), 0);
+  }
+  QTRY_COMPARE_WITH_TIMEOUT(listeners(), 1, 5000);
+
+  // The one server answers: a later start hands off at once and without complaint.
+  QProcess* later = startProgram({"later"});
+  QVERIFY(later->waitForFinished(8000));
+  QCOMPARE(later->exitCode(), 0);
+  const QByteArray errors = later->readAllStandardError();
+  QVERIFY2(!errors.contains("InstanceChannel:"), errors.constData());
+  QCOMPARE(listeners(), 1);
+}
+
+// An instance killed while running leaves its socket; a start killed while deciding leaves the lock. The next
+// start recognises both as left over and becomes the running instance.
+void tst_Faults::startAfterCrashTakesOverSocketAndLock() {
+  QProcess* crashed = startProgram();
+  QTRY_COMPARE_WITH_TIMEOUT(listeners(), 1, 10000);
+  crashed->kill();
+  QVERIFY(crashed->waitForFinished(3000));
+  QProcess* holder = startWriter({"lock", lockPath()});
+  QVERIFY2(holder, "the lock holder did not take the lock");
+  holder->kill();
+  QVERIFY(holder->waitForFinished(3000));
+  QVERIFY(S_ISSOCK(statOf(socketPath()).st_mode));
+  QVERIFY(QFile::exists(lockPath()));
+  QCOMPARE(listeners(), 0);
+
+  QProcess* next = startProgram({"after crash"});
+  QTRY_COMPARE_WITH_TIMEOUT(listeners(), 1, 10000);
+  QCOMPARE(next->state(), QProcess::Running);
+  QProcess* later = startProgram({"later"});
+  QVERIFY(later->waitForFinished(8000));
+  QCOMPARE(later->exitCode(), 0);
+  QVERIFY2(!later->readAllStandardError().contains("InstanceChannel:"), "the later start did not hand off");
+  QCOMPARE(next->state(), QProcess::Running);
+}
+
+void tst_Faults::plantedSocketPathIsLeftAlone_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("listening socket of another user") << "socket";
+  QTest::newRow("regular file of another user") << "file";
+}
+
+// Whatever another user put at the socket path is neither connected to, written, replaced nor removed; the
+// program runs as an ordinary window without hand-off.
+void tst_Faults::plantedSocketPathIsLeftAlone() {
+  QFETCH(QString, kind);
+  if (::geteuid() != 0) QSKIP("only root can plant a path owned by another user");
+  int listener = -1;
+  if (kind == QLatin1String("socket")) {
+    listener = bindSocket(socketPath(), true);
+    QVERIFY(listener >= 0);
+  } else {
+    QVERIFY(writeFile(socketPath(), "planted"));
+  }
+  QCOMPARE(::lchown(QFile::encodeName(socketPath()).constData(), 65534, 65534), 0);
+  const struct stat before = statOf(socketPath());
+
+  QProcess* program = startProgram({"x"});
+  QByteArray errors;
+  QTRY_VERIFY_WITH_TIMEOUT(
+      (errors += program->readAllStandardError()).contains("is not a socket of this user"), 10000);
+  // It goes on as an ordinary window, without hand-off.
+  QTest::qWait(300);
+  QCOMPARE(program->state(), QProcess::Running);
+  program->kill();
+  QVERIFY(program->waitForFinished(3000));
+
+  const struct stat after = statOf(socketPath());
+  QCOMPARE(after.st_ino, before.st_ino);
+  QCOMPARE(after.st_mode, before.st_mode);
+  QCOMPARE(after.st_uid, before.st_uid);
+  QCOMPARE(after.st_size, before.st_size);
+  QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  if (listener >= 0) {
+    QCOMPARE(::accept(listener, nullptr, nullptr), -1);  // nobody connected
+    QCOMPARE(errno, EAGAIN);
+    ::close(listener);
+  } else {
+    QCOMPARE(readFile(socketPath()), QByteArray("planted"));
+  }
+}
+
+QTEST_MAIN(tst_Faults)
+#include "tst_faults.moc"

@@ -1,0 +1,397 @@
+// The start-up sequence as the user sees the window open: language menu, title, first adapter address,
+// stored language and display type, first calculation, and the language menu afterwards.
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDirIterator>
+#include <QGroupBox>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <optional>
+
+#include "main/quorvaneform.h"
+#include "platform/adapters.h"
+#include "platform/errorguard.h"
+#include "platform/profile.h"
+#include "platform/programfolder.h"
+#include "settings/langchanger.h"
+#include "settings/settingsvalues.h"
+#include "settings/texttable.h"
+#include "tests/modalanswerer.h"
+
+using namespace quorvane;
+using quorvane::test::AnsweredBox;
+using quorvane::test::ModalAnswerer;
+using AdapterReport = std::optional<QList<Adapter>>;
+Q_DECLARE_METATYPE(AdapterReport)
+
+namespace {
+
+// Network, Min IP, Max IP, Broadcast, Hosts per Network.
+const QStringList kSummary = {"edNetwork", "edMinIP", "edMaxIP", "edBroadcast", "edHostNum"};
+// The first lines of the shipped English error texts.
+const QString kEnglishErrorInIP = "The address is not a valid IPv4 address.";
+const QString kEnglishErrorInMask = "The subnet mask is not valid.";
+
+class FakeAdapters : public AdapterSource {
+ public:
+  AdapterReport report;
+  AdapterReport query() override { return report; }
+};
+
+Adapter adapter(const QList<std::pair<QByteArray, QByteArray>>& addresses) {
+  Adapter result;
+  for (const auto& [address, mask] : addresses) result.addresses << AdapterAddress{address, mask, 0};
+  return result;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+  file.write(bytes);
+}
+
+}  // namespace
+
+class tst_Startup : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void firstAdapterAddress_data();
+  void firstAdapterAddress();
+  void storedDisplayType_data();
+  void storedDisplayType();
+  void storedLanguage();
+  void withoutLanguagesFolder();
+  void failingStepSkipsTheRest();
+  void languageMenu_data();
+  void languageMenu();
+  void choosingLanguage_data();
+  void choosingLanguage();
+
+ private:
+  QString folder(const QString& name = QString()) const { return QDir(m_folder->path()).filePath(name); }
+  void stageShippedLanguages();
+  void writeLanguage(const QString& name, const QByteArray& entries);
+  void writeDefaults(const QByteArray& lines);
+  bool start();
+  template <typename T = QLineEdit>
+  T* control(const QString& name) const {
+    return m_form->findChild<T*>(name);
+  }
+  QStringList texts(const QStringList& names) const;
+  // The seventeen result fields are the window's only plain edits.
+  bool resultsEmpty() const {
+    for (const TEdit* field : m_form->findChildren<TEdit*>())
+      if (!field->text().isEmpty()) return false;
+    return m_form->findChildren<TEdit*>().size() == 17;
+  }
+  QList<QAction*> languageItems() const;
+  QString checkedLanguage() const;
+
+  FakeAdapters m_adapters;
+  std::unique_ptr<QTemporaryDir> m_folder;
+  std::unique_ptr<ModalAnswerer> m_boxes;
+  std::unique_ptr<TQuorvaneForm> m_form;
+};
+
+void tst_Startup::initTestCase() { SetAdapterSourceForTests(&m_adapters); }
+
+void tst_Startup::init() {
+  m_folder = std::make_unique<QTemporaryDir>();
+  QVERIFY(m_folder->isValid());
+  SetProgramLocationForTests(m_folder->path());
+  Settings() = SettingsValues{};
+  TextTable::Reset();
+  LangChanger().reset();
+  // What the program's entry sets before the window exists.
+  SetApplicationTitle("Quorvane");
+  m_adapters.report = QList<Adapter>{adapter({{"192.168.28.6", "255.255.255.224"}})};
+  m_boxes = std::make_unique<ModalAnswerer>();
+}
+
+void tst_Startup::cleanup() {
+  const QStringList leaked = test::visibleTopLevels(m_form.get());
+  m_form.reset();
+  const QStringList unchecked = m_boxes->takeTexts();
+  m_boxes.reset();
+  SetProgramLocationForTests(QString());
+  m_folder.reset();
+  QVERIFY2(leaked.isEmpty(), qPrintable("windows left open: " + leaked.join(", ")));
+  QVERIFY2(unchecked.isEmpty(), qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
+}
+
+void tst_Startup::stageShippedLanguages() {
+  QVERIFY(QDir(folder()).mkpath("languages"));
+  for (const QFileInfo& file : QDir(QUORVANE_SHIPPED_LANGUAGES).entryInfoList({"*.lng"}, QDir::Files))
+    QVERIFY(QFile::copy(file.filePath(), folder("languages/" + file.fileName())));
+}
+
+void tst_Startup::writeLanguage(const QString& name, const QByteArray& entries) {
+  QVERIFY(QDir(folder()).mkpath("languages"));
+  writeFile(folder("languages/" + name), "[Translations]\r\n" + entries);
+}
+
+// The settings file is read when the window is constructed, so it is written before.
+void tst_Startup::writeDefaults(const QByteArray& lines) {
+  writeFile(folder(ProgramBaseName() + ".ini"), "[Defaults]\r\n" + lines);
+}
+
+// As the program's entry does it: construct, run the creation handler guarded, show.
+bool tst_Startup::start() {
+  m_form = std::make_unique<TQuorvaneForm>();
+  RunGuarded(m_form.get(), [this] { m_form->FormCreate(); });
+  m_form->show();
+  return QTest::qWaitForWindowActive(m_form.get());
+}
+
+QStringList tst_Startup::texts(const QStringList& names) const {
+  QStringList result;
+  for (const QString& name : names) result << control(name)->text();
+  return result;
+}
+
+QList<QAction*> tst_Startup::languageItems() const { return control<QMenu>("mnChangeLang")->actions(); }
+
+QString tst_Startup::checkedLanguage() const {
+  QStringList checked;
+  for (QAction* item : languageItems())
+    if (item->isChecked()) checked << item->iconText();
+  return checked.join(" | ");
+}
+
+void tst_Startup::firstAdapterAddress_data() {
+  QTest::addColumn<AdapterReport>("report");
+  QTest::addColumn<QStringList>("inputs");
+  QTest::addColumn<QString>("message");  // first line of the one message expected; empty: none
+  QTest::addColumn<QString>("active");
+  QTest::addColumn<QStringList>("summary");
+  const QStringList empty(kSummary.size(), QString());
+
+  QTest::newRow("one adapter 192.168.28.6/27")
+      << AdapterReport(QList<Adapter>{adapter({{"192.168.28.6", "255.255.255.224"}})})
+      << QStringList{"192.168.28.6", "255.255.255.224"} << QString() << "edAddress"
+      << QStringList{"192.168.28.0", "192.168.28.1", "192.168.28.30", "192.168.28.31", "30"};
+  QTest::newRow("several adapters: the first, without asking")
+      << AdapterReport(QList<Adapter>{adapter({{"10.1.2.3", "255.0.0.0"}}),
+                                      adapter({{"192.168.28.6", "255.255.255.224"}})})
+      << QStringList{"10.1.2.3", "255.0.0.0"} << QString() << "edAddress"
+      << QStringList{"10.0.0.0", "10.0.0.1", "10.255.255.254", "10.255.255.255", "16777214"};
+  QTest::newRow("first adapter with two addresses")
+      << AdapterReport(
+             QList<Adapter>{adapter({{"172.16.5.9", "255.255.0.0"}, {"192.168.1.1", "255.255.255.0"}})})
+      << QStringList{"172.16.5.9", "255.255.0.0"} << QString() << "edAddress"
+      << QStringList{"172.16.0.0", "172.16.0.1", "172.16.255.254", "172.16.255.255", "65534"};
+  QTest::newRow("no adapter") << AdapterReport(QList<Adapter>{}) << QStringList{"", ""} << kEnglishErrorInIP
+                              << "edAddress" << empty;
+  QTest::newRow("adapter query failed")
+      << AdapterReport() << QStringList{"", ""} << kEnglishErrorInIP << "edAddress" << empty;
+  QTest::newRow("adapter reported without an address")
+      << AdapterReport(QList<Adapter>{adapter({{"0.0.0.0", "0.0.0.0"}})}) << QStringList{"0.0.0.0", "0.0.0.0"}
+      << kEnglishErrorInMask << "edMask" << empty;
+}
+
+void tst_Startup::firstAdapterAddress() {
+  QFETCH(AdapterReport, report);
+  QFETCH(QStringList, inputs);
+  QFETCH(QString, message);
+  QFETCH(QString, active);
+  QFETCH(QStringList, summary);
+  stageShippedLanguages();
+  m_adapters.report = report;
+  QVERIFY(start());
+
+  // One box at most, and no address choice: the message that names the faulty input, as an error.
+  const QList<AnsweredBox> boxes = m_boxes->take();
+  QCOMPARE(boxes.size(), message.isEmpty() ? 0 : 1);
+  if (!message.isEmpty()) {
+    QCOMPARE(boxes[0].className, "QMessageBox");
+    QCOMPARE(boxes[0].text.section("\r\n", 0, 0), message);
+    QCOMPARE(boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  }
+  QCOMPARE(texts({"edAddress", "edMask"}), inputs);
+  QCOMPARE(texts(kSummary), summary);
+  if (!message.isEmpty()) QVERIFY(resultsEmpty());
+  // The window opens in the address field, or in the faulty field with its text selected, ready to retype.
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control(active)));
+  if (!message.isEmpty()) QCOMPARE(control(active)->selectedText(), control(active)->text());
+}
+
+void tst_Startup::storedDisplayType_data() {
+  QTest::addColumn<int>("stored");
+  QTest::addColumn<int>("selected");
+  QTest::addColumn<QStringList>("view");  // network and broadcast in the additional view
+  QTest::newRow("binary") << 0 << 0
+                          << QStringList{"11000000.10101000.00011100.00000000",
+                                         "11000000.10101000.00011100.00011111"};
+  QTest::newRow("decimal") << 1 << 1 << QStringList{"3232242688", "3232242719"};
+  QTest::newRow("hexadecimal") << 2 << 2 << QStringList{"C0.A8.1C.00", "C0.A8.1C.1F"};
+  QTest::newRow("unknown number selects nothing") << 7 << -1 << QStringList{"", ""};
+}
+
+void tst_Startup::storedDisplayType() {
+  QFETCH(int, stored);
+  QFETCH(int, selected);
+  QFETCH(QStringList, view);
+  stageShippedLanguages();
+  writeDefaults("DefaultTypeConvert=" + QByteArray::number(stored) + "\r\n");
+  QVERIFY(start());
+  QCOMPARE(m_boxes->count(), 0);
+  QCOMPARE(control<QComboBox>("cbType")->currentIndex(), selected);
+  QCOMPARE(texts({"edNetworkBIN", "edBroadcastBIN"}), view);
+  QCOMPARE(control("edNetwork")->text(), "192.168.28.0");
+}
+
+void tst_Startup::storedLanguage() {
+  stageShippedLanguages();
+  writeDefaults("DefaultLang=german.lng\r\n");
+  QVERIFY(start());
+  QCOMPARE(m_boxes->count(), 0);
+  QCOMPARE(m_form->command("actCalculate")->text(), "Berechnen");
+  QCOMPARE(control<QGroupBox>("gbResult")->title(), "Ergebnis");
+  QCOMPARE(checkedLanguage(), "german.lng");
+  QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
+  QCOMPARE(control("edNetwork")->text(), "192.168.28.0");
+}
+
+void tst_Startup::withoutLanguagesFolder() {
+  m_adapters.report = QList<Adapter>{};
+  QVERIFY(start());
+  QVERIFY(languageItems().isEmpty());
+  // Every text is its key; the message names it.
+  QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
+  QCOMPARE(Tr(Text::sMask), "sMask");
+  QCOMPARE(m_form->command("actCalculate")->text(), "Calculate");
+  QCOMPARE(control<QGroupBox>("gbResult")->title(), "Result");
+  QCOMPARE(control<QComboBox>("cbType")->currentText(), "Binary");
+  QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
+}
+
+void tst_Startup::failingStepSkipsTheRest() {
+  stageShippedLanguages();
+  // No temporary file can exist beside a file whose name has the longest length allowed, so the language
+  // file's rewrite is refused.
+  const QString name = QString(251, 'l') + ".lng";
+  QVERIFY(QFile::copy(QUORVANE_SHIPPED_LANGUAGES "/english.lng", folder("languages/" + name)));
+  writeDefaults("DefaultLang=" + name.toLatin1() + "\r\nDefaultTypeConvert=2\r\n");
+  QVERIFY(start());
+
+  const QList<AnsweredBox> boxes = m_boxes->take();
+  QCOMPARE(boxes.size(), 1);
+  QCOMPARE(boxes[0].text, "An error occurred in the application.");
+  QVERIFY2(boxes[0].informativeText.startsWith("Cannot create file"), qPrintable(boxes[0].informativeText));
+  // The steps before the error ran...
+  QCOMPARE(checkedLanguage(), name);
+  QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
+  QCOMPARE(control("edAddress")->text(), "192.168.28.6");
+  // ...the language, the display type and the calculation did not.
+  QCOMPARE(Tr(Text::sMask), QString());
+  QCOMPARE(control<QComboBox>("cbType")->currentIndex(), -1);
+  QVERIFY(resultsEmpty());
+  // The window is open and works.
+  QVERIFY(m_form->isVisible());
+  m_form->command("actCalculate")->trigger();
+  QCOMPARE(control("edNetwork")->text(), "192.168.28.0");
+}
+
+void tst_Startup::languageMenu_data() {
+  QTest::addColumn<QStringList>("files");
+  QTest::addColumn<QString>("stored");
+  QTest::addColumn<QString>("checked");
+  QTest::newRow("stored name checked") << QStringList{"english.lng", "german.lng", "zulu.lng"} << "german.lng"
+                                       << "german.lng";
+  QTest::newRow("letter case differs: none checked")
+      << QStringList{"English.lng", "russian.lng"} << "english.lng"
+      << "";
+  QTest::newRow("stored file missing: none checked") << QStringList{"english.lng"} << "klingon.lng"
+                                                     << "";
+  QTest::newRow("ampersand in the name") << QStringList{"a&b.lng", "english.lng"} << "a&b.lng"
+                                         << "a&b.lng";
+}
+
+void tst_Startup::languageMenu() {
+  QFETCH(QStringList, files);
+  QFETCH(QString, stored);
+  QFETCH(QString, checked);
+  for (const QString& file : files) writeLanguage(file, "sMask=" + file.toUtf8() + "\r\n");
+  writeFile(folder("languages/readme.txt"), "not a language");
+  writeDefaults("DefaultLang=" + stored.toUtf8() + "\r\n");
+  QVERIFY(start());
+  m_boxes->take();
+
+  // In the order the file system lists them, not sorted.
+  QStringList listed;
+  for (QDirIterator it(folder("languages"), {"*.lng"}, QDir::Files); it.hasNext();)
+    listed << it.next().section('/', -1);
+  QStringList shown;
+  for (QAction* item : languageItems()) {
+    shown << item->iconText();  // the text as the menu shows it, with no accelerator taken from "&"
+    QVERIFY(item->isCheckable());
+    QVERIFY(item->actionGroup() && item->actionGroup()->isExclusive());
+    QCOMPARE(item->actionGroup(), languageItems().first()->actionGroup());
+  }
+  QCOMPARE(shown, listed);
+  QCOMPARE(checkedLanguage(), checked);
+}
+
+void tst_Startup::choosingLanguage_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("result");  // gbResult's caption in that language
+  QTest::addColumn<QString>("mask");    // sMask in that language
+  QTest::newRow("shipped German") << "german.lng"
+                                  << "Ergebnis"
+                                  << "Subnetzmaske";
+  QTest::newRow("ampersand in the name") << "a&b.lng"
+                                         << "A&B result"
+                                         << "A&B mask";
+}
+
+void tst_Startup::choosingLanguage() {
+  QFETCH(QString, name);
+  QFETCH(QString, result);
+  QFETCH(QString, mask);
+  stageShippedLanguages();
+  // New entries for the display type drop its selection; the choice selects the stored type again.
+  writeLanguage("a&b.lng",
+                "QuorvaneForm.gbResult.Caption=A&B result\r\nQuorvaneForm.cbType.Items=B,D,H\r\n"
+                "sMask=A&B mask\r\n");
+  writeDefaults("DefaultTypeConvert=2\r\n");
+  QVERIFY(start());
+  QCOMPARE(checkedLanguage(), "english.lng");
+
+  // Chosen in the menu as the user does: open it and click the item.
+  auto* menu = control<QMenu>("mnChangeLang");
+  QAction* item = nullptr;
+  for (QAction* candidate : languageItems())
+    if (candidate->iconText() == name) item = candidate;
+  QVERIFY(item);
+  menu->popup(m_form->mapToGlobal(QPoint(20, 20)));
+  QVERIFY(QTest::qWaitForWindowExposed(menu));
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+  QTRY_VERIFY(!menu->isVisible());
+
+  QCOMPARE(m_boxes->count(), 0);
+  QCOMPARE(checkedLanguage(), name);
+  QCOMPARE(control<QGroupBox>("gbResult")->title(), result);
+  QCOMPARE(Tr(Text::sMask), mask);
+  QCOMPARE(control<QComboBox>("cbType")->currentIndex(), 2);
+  // Remembered at exit.
+  const QString ini = m_form->settingsPath();
+  m_form.reset();
+  QCOMPARE(profile::ReadString(ini, "Defaults", "DefaultLang", ""), name.toUtf8());
+}
+
+int main(int argc, char** argv) {
+  QuorvaneApplication application(argc, argv);
+  tst_Startup test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_startup.moc"

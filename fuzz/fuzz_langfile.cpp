@@ -86,10 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(once == input, "a file with a zero byte or no bytes was changed");
     return 0;
   }
-  // The file's own byte order mark stays in front. A file without one may get its bytes in front when the
-  // first line is a bare key behind control characters ("\x01<BOM>key"): the line is trimmed as any other,
-  // and readers then take the bytes for a mark, which leaves the key its visible name. Such bytes are
-  // compared as part of the first line here.
+  // The file's own byte order mark stays in front. A file without one may get one when its first line is a
+  // bare key behind control characters ("\x01<BOM>key"): trimmed, the line starts with the mark, which every
+  // later read takes for one. Such a mark is compared as part of the first line here.
   const bool byteOrderMark = input.startsWith(kByteOrderMark);
   FUZZ_CHECK(!byteOrderMark || once.startsWith(kByteOrderMark), "the byte order mark was lost");
   const QList<QByteArray> before = splitLines(input, byteOrderMark);
@@ -100,9 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(after[i] == before[i], "a line holding \"=\" changed");
     } else {
       // A bare key becomes an entry; an empty line and a section header stay what they are.
-      const QByteArray key = trimmedControls(before[i]);
+      QByteArray key = trimmedControls(before[i]);
+      QByteArray uncoveredMark;
+      if (i == 0 && !byteOrderMark && key.startsWith(kByteOrderMark)) {
+        uncoveredMark = kByteOrderMark.toByteArray();
+        key = trimmedControls(QByteArrayView(key).sliced(kByteOrderMark.size()));
+      }
       const bool becomesEntry = !key.isEmpty() && !key.endsWith(']');
-      FUZZ_CHECK(after[i] == (becomesEntry ? key + '=' : key), "a bare line was not turned into its entry");
+      FUZZ_CHECK(after[i] == uncoveredMark + (becomesEntry ? key + '=' : key),
+                 "a bare line was not turned into its entry");
     }
   }
   const QByteArray bom = byteOrderMark ? kByteOrderMark.toByteArray() : QByteArray();

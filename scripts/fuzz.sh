@@ -38,6 +38,9 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export QT_QPA_PLATFORM=offscreen
 # The targets write a file per input; in memory that costs no disk flushes.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+# A runtime folder of the run's own, for what Qt keeps there.
+export XDG_RUNTIME_DIR=$root/$build_dir/runtime
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 status=0
 for target in "${targets[@]}"; do
   # New inputs go to the build folder's corpus, so the committed seeds stay a short, reviewed set.

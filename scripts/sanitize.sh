@@ -15,7 +15,7 @@ reports=$root/$build_dir/sanitizer-reports
 rm -rf "$reports"
 mkdir -p "$reports"
 common="log_path=$reports/report:log_exe_name=1:print_stacktrace=1:halt_on_error=1"
-export ASAN_OPTIONS="$common:detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:check_initialization_order=1:detect_invalid_pointer_pairs=0"
+export ASAN_OPTIONS="$common:detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:check_initialization_order=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="$common"
 

@@ -49,7 +49,8 @@ QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
   QByteArray result;
   result.reserve(bytes.size() + bytes.size() / 8 + 16);
   constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
-  if (bytes.startsWith(kByteOrderMark)) {
+  const bool hadMark = bytes.startsWith(kByteOrderMark);
+  if (hadMark) {
     result += kByteOrderMark;
     bytes = bytes.sliced(kByteOrderMark.size());
   }
@@ -62,6 +63,12 @@ QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
       result += line;
     } else {
       line = trimBlanksAndControls(line);
+      // Trimming a first line may uncover a byte order mark, which every later read takes for one; what
+      // follows it is trimmed now, so that a second rewrite finds nothing left to change.
+      if (pos == 0 && !hadMark && line.startsWith(kByteOrderMark)) {
+        result += kByteOrderMark;
+        line = trimBlanksAndControls(line.sliced(kByteOrderMark.size()));
+      }
       result += line;
       if (!line.isEmpty() && !line.endsWith(']')) result += '=';
     }

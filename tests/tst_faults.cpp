@@ -136,7 +136,7 @@ class tst_Faults : public QObject {
  private:
   // A real start of the program offscreen, with this test's private runtime folder.
   QProcess* startProgram(const QStringList& arguments = {});
-  // A start of fault_writer; its "ready" line is awaited, and false returned if it never comes.
+  // A start of fault_writer once it has printed its "ready" line; null if that never comes.
   QProcess* startWriter(const QStringList& arguments, qint64* roundMs = nullptr);
   // A tmpfs of 64 KiB on a new folder, as only root may mount one; empty when that is impossible.
   QString mountSmallDisk();

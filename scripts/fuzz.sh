@@ -10,23 +10,11 @@ seconds=${1:-60}
 build_dir=build-fuzz
 targets=(fuzz_mask fuzz_profile fuzz_langfile fuzz_translate)
 
-# The same install step as scripts/setup.sh, with clang and libFuzzer's runtime added.
+# What the fuzz build needs: clang and libFuzzer's runtime besides Qt.
 packages=(clang libclang-rt-14-dev cmake make qt6-base-dev libgl-dev fonts-dejavu-core)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "Run as root to install: ${missing[*]}" >&2; exit 1; }
-    sudo=(sudo)
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# shellcheck source=scripts/packages.sh
+source scripts/packages.sh
+install_packages "${packages[@]}"
 
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DQUORVANE_FUZZ=ON -DQUORVANE_TESTS=OFF >/dev/null

@@ -267,6 +267,9 @@ class TstProfile : public QObject {
                                                        << raw("3") << raw("[A]\nx=1\nz=3\n[A]\nz=2\n");
     QTest::newRow("append after last line without break")
         << raw("[A]\nx=1") << raw("A") << raw("z") << raw("3") << raw("[A]\nx=1\nz=3\n");
+    QTest::newRow("append before blank line in lone-CR file")
+        << raw("a\r[s]\r\nk=1\r\n\nrest") << raw("s") << raw("k2") << raw("v")
+        << raw("a\r[s]\r\nk=1\r\nk2=v\r\n\nrest");
     QTest::newRow("new section at end")
         << raw("[A]\nx=1\n") << raw("B") << raw("k") << raw("v") << raw("[A]\nx=1\n[B]\nk=v\n");
     QTest::newRow("new section without final break")

@@ -1,11 +1,9 @@
 // The main window's link commands and the about box.
-#include <memory>
-
+#include "main/dialoguse.h"
 #include "main/quorvaneform.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "settings/about.h"
-#include "settings/langchanger.h"
 #include "settings/texttable.h"
 
 namespace quorvane {
@@ -30,13 +28,8 @@ void TQuorvaneForm::actWhatNewExecute() {
 void TQuorvaneForm::actMailExecute() { ShellOpen(QUrl(QLatin1String(kMailLink))); }
 
 void TQuorvaneForm::actAboutExecute() {
-  const std::unique_ptr<TAboutBox> box(new TAboutBox(this));
-  AboutBox = box.get();
-  struct Forget {
-    ~Forget() { AboutBox = nullptr; }
-  } forget;
-  LangChanger().TranslateForm(box.get());
-  box->exec();
+  const DialogUse<TAboutBox> box(AboutBox, this);
+  box.exec();
 }
 
 }  // namespace quorvane

@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "bench/firstframe.h"
+#include "main/program.h"
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
 #include "platform/errorguard.h"
-#include "platform/instancechannel.h"
 #include "platform/programfolder.h"
 
 int main(int argc, char** argv) {
@@ -28,28 +28,9 @@ int main(int argc, char** argv) {
   } example;
   if (argc == 3) SetAdapterSourceForTests(&example);
   QuorvaneApplication application(argc, argv);
-  QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvane.Quorvane"));
   // Before the form exists: its settings base class reads the settings file from the program folder.
   SetProgramLocationForTests(QString::fromLocal8Bit(argv[1]), QStringLiteral("quorvane"));
-
-  InstanceChannel channel;
-  switch (channel.start(QString())) {
-    case InstanceChannel::Role::HandedOff:
-    case InstanceChannel::Role::Unanswered:
-      // Another instance answered on this runtime folder: this start measured nothing.
-      std::fprintf(stderr, "quorvane_startbench: another instance is running\n");
-      return 3;
-    case InstanceChannel::Role::Primary:
-    case InstanceChannel::Role::Unavailable:
-      break;
-  }
-
-  SetApplicationTitle(QStringLiteral("Quorvane"));
-  TQuorvaneForm form;
-  QObject::connect(&channel, &InstanceChannel::handedOff, &form, &TQuorvaneForm::receiveHandOff);
-  RunGuarded(&form, [&] { form.FormCreate(); });
-  const bench::QuitOnFirstFrame quit(&form);
-  form.show();
-  return application.exec();
+  // Another instance answering on this runtime folder means this start measured nothing: exit code 3.
+  // The quitter is a child of the window, which owns it.
+  return RunProgram(QString(), 3, [](TQuorvaneForm& form) { new bench::QuitOnFirstFrame(&form); });
 }

@@ -8,11 +8,11 @@
 // - a second rewrite of the result changes nothing;
 // - the translator reads the result without crashing, and every key it lists is found.
 #include <QByteArray>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
 
 #include "fuzz/fuzzcheck.h"
+#include "fuzz/fuzzfiles.h"
 #include "settings/langchanger.h"
 
 using namespace quorvane;
@@ -42,18 +42,6 @@ QByteArray trimmedControls(QByteArrayView text) {
   while (!text.isEmpty() && static_cast<unsigned char>(text.front()) <= 32) text = text.sliced(1);
   while (!text.isEmpty() && static_cast<unsigned char>(text.back()) <= 32) text.chop(1);
   return text.toByteArray();
-}
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  FUZZ_CHECK(file.open(QIODevice::ReadOnly), "the file cannot be read back");
-  return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
-             "the input cannot be stored");
 }
 
 // Assigns the file as a new language file (which rewrites it) and returns its bytes afterwards.

@@ -11,12 +11,12 @@
 // - writing the same entry again changes nothing.
 #include <QByteArray>
 #include <QByteArrayList>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdlib>
 
 #include "fuzz/fuzzcheck.h"
+#include "fuzz/fuzzfiles.h"
 #include "platform/profile.h"
 
 using namespace quorvane;
@@ -73,18 +73,6 @@ bool documentedRefusal(const QByteArray& section, const QByteArray& key, const Q
       key.startsWith(';'))
     return true;
   return holdsBreakOrZero(value);
-}
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  FUZZ_CHECK(file.open(QIODevice::ReadOnly), "the file cannot be read back");
-  return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
-             "the input cannot be stored");
 }
 
 QString filePath() {

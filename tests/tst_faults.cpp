@@ -27,6 +27,7 @@
 #include "settings/formini.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
+#include "tests/childprocesses.h"
 #include "tests/faultfiles.h"
 #include "tests/modalanswerer.h"
 
@@ -147,7 +148,7 @@ class tst_Faults : public QObject {
   QString m_program;
   std::unique_ptr<QTemporaryDir> m_work;
   std::unique_ptr<QTemporaryDir> m_runtime;
-  std::vector<std::unique_ptr<QProcess>> m_processes;
+  test::ChildProcesses m_processes;
   QStringList m_mounts;
 };
 
@@ -169,12 +170,7 @@ void tst_Faults::init() {
 }
 
 void tst_Faults::cleanup() {
-  for (const auto& process : m_processes) {
-    if (process->state() == QProcess::NotRunning) continue;
-    process->kill();
-    process->waitForFinished(3000);
-  }
-  m_processes.clear();
+  m_processes.killAll();
   for (const QString& mountPoint : m_mounts) ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH);
   m_mounts.clear();
   SetProgramLocationForTests(QString());
@@ -184,18 +180,11 @@ void tst_Faults::cleanup() {
 }
 
 QProcess* tst_Faults::startProgram(const QStringList& arguments) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
-  process->setProcessEnvironment(env);
-  process->start(m_program, arguments);
-  return process.get();
+  return m_processes.start(m_program, arguments, m_runtime->path());
 }
 
 QProcess* tst_Faults::startWriter(const QStringList& arguments, qint64* roundMs) {
-  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
-  process->start(QStringLiteral(QUORVANE_FAULT_WRITER), arguments);
+  QProcess* process = m_processes.start(QStringLiteral(QUORVANE_FAULT_WRITER), arguments);
   QByteArray line;
   QDeadlineTimer deadline(10000);
   while (!line.endsWith('\n') &&
@@ -203,7 +192,7 @@ QProcess* tst_Faults::startWriter(const QStringList& arguments, qint64* roundMs)
     line += process->readAllStandardOutput();
   if (!line.startsWith("ready ")) return nullptr;
   if (roundMs) *roundMs = line.mid(6).trimmed().toLongLong();
-  return process.get();
+  return process;
 }
 
 QString tst_Faults::mountSmallDisk() {

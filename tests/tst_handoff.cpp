@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
-#include <vector>
+
+#include "tests/childprocesses.h"
 
 class tst_Handoff : public QObject {
   Q_OBJECT
@@ -27,7 +28,7 @@ class tst_Handoff : public QObject {
 
   QString m_program;
   std::unique_ptr<QTemporaryDir> m_runtime;
-  std::vector<std::unique_ptr<QProcess>> m_processes;
+  quorvane::test::ChildProcesses m_processes;
 };
 
 void tst_Handoff::initTestCase() {
@@ -43,23 +44,12 @@ void tst_Handoff::init() {
 }
 
 void tst_Handoff::cleanup() {
-  for (const auto& process : m_processes) {
-    if (process->state() == QProcess::NotRunning) continue;
-    process->kill();
-    process->waitForFinished(3000);
-  }
-  m_processes.clear();
+  m_processes.killAll();
   m_runtime.reset();
 }
 
 QProcess* tst_Handoff::start(const QStringList& arguments) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
-  process->setProcessEnvironment(env);
-  process->start(m_program, arguments);
-  return process.get();
+  return m_processes.start(m_program, arguments, m_runtime->path());
 }
 
 void tst_Handoff::expectHandOff(const QStringList& arguments) {

@@ -1,8 +1,15 @@
 // The program's own artwork, drawn with simple shapes so that it scales with the desktop.
 #include "main/artwork.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
+#include <vector>
 
 namespace quorvane {
 
@@ -15,20 +22,62 @@ const QColor kRed(0xC0, 0x39, 0x2B);
 const QColor kPaper(0xF7, 0xF7, 0xF2);
 const QColor kGold(0xD4, 0xA0, 0x17);
 
-void letter(QPainter& p, const QRectF& box, const QString& text, const QColor& color, int pixelSize) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(pixelSize);
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(color);
-  p.drawText(box, Qt::AlignCenter, text);
+// The letters are drawn as strokes on the 16-unit grid rather than with a font: the images look the same
+// on every desktop, whatever fonts it has, and drawing them loads no font at all.
+enum class Glyph { I, Question, A, B, C };
+
+void letter(QPainter& p, Glyph glyph, const QColor& color) {
+  p.setPen(QPen(color, 1.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  QPainterPath path;
+  switch (glyph) {
+    case Glyph::I:
+      path.moveTo(8, 7);
+      path.lineTo(8, 12);
+      break;
+    case Glyph::Question:
+      path.moveTo(5.6, 5.9);
+      path.arcTo(QRectF(5.6, 3.4, 5, 5), 180, -225);
+      path.lineTo(8, 9.4);
+      break;
+    case Glyph::A:
+      path.moveTo(4.6, 12.2);
+      path.lineTo(8, 3.8);
+      path.lineTo(11.4, 12.2);
+      path.moveTo(5.9, 9.2);
+      path.lineTo(10.1, 9.2);
+      break;
+    case Glyph::B:
+      path.moveTo(8.3, 7.8);
+      path.lineTo(5.2, 7.8);
+      path.lineTo(5.2, 3.8);
+      path.lineTo(8.3, 3.8);
+      path.arcTo(QRectF(6.3, 3.8, 4, 4), 90, -180);
+      path.moveTo(8.3, 7.8);
+      path.lineTo(8.6, 7.8);
+      path.arcTo(QRectF(6.4, 7.8, 4.4, 4.4), 90, -180);
+      path.lineTo(5.2, 12.2);
+      path.lineTo(5.2, 7.8);
+      break;
+    case Glyph::C:
+      path.arcMoveTo(QRectF(4.4, 3.8, 7.6, 8.4), 50);
+      path.arcTo(QRectF(4.4, 3.8, 7.6, 8.4), 50, 260);
+      break;
+  }
+  p.drawPath(path);
+  // The dots of "i" and "?".
+  if (glyph == Glyph::I || glyph == Glyph::Question) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawEllipse(QPointF(8, glyph == Glyph::I ? 4.4 : 12.1), 1.15, 1.15);
+  }
 }
 
-void badge(QPainter& p, const QColor& fill, const QString& text) {
+void badge(QPainter& p, const QColor& fill, Glyph glyph) {
   p.setPen(Qt::NoPen);
   p.setBrush(fill);
   p.drawRoundedRect(QRectF(1, 1, 14, 14), 3, 3);
-  letter(p, QRectF(0, 0, 16, 16), text, Qt::white, 11);
+  letter(p, glyph, Qt::white);
 }
 
 void drawImage(QPainter& p, int index) {
@@ -37,7 +86,7 @@ void drawImage(QPainter& p, int index) {
       p.setPen(Qt::NoPen);
       p.setBrush(kBlue);
       p.drawEllipse(QRectF(1, 1, 14, 14));
-      letter(p, QRectF(0, 0, 16, 16), QStringLiteral("i"), Qt::white, 12);
+      letter(p, Glyph::I, Qt::white);
       break;
     case 3: {  // home page
       QPainterPath roof;
@@ -63,10 +112,10 @@ void drawImage(QPainter& p, int index) {
       p.drawLine(QPointF(14.5, 3.5), QPointF(8, 9));
       break;
     case 5:  // help
-      badge(p, kGreen, QStringLiteral("?"));
+      badge(p, kGreen, Glyph::Question);
       break;
     case 6:  // FAQ
-      badge(p, kGold, QStringLiteral("?"));
+      badge(p, kGold, Glyph::Question);
       break;
     case 8:  // calculate
       p.setPen(QPen(kInk, 1));
@@ -77,7 +126,8 @@ void drawImage(QPainter& p, int index) {
       p.setPen(Qt::NoPen);
       p.setBrush(kInk);
       for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column) p.drawRect(QRectF(4.5 + column * 2.5, 7.5 + row * 2.5, 1.5, 1.5));
+        for (int column = 0; column < 3; ++column)
+          p.drawRect(QRectF(4.5 + column * 2.5, 7.5 + row * 2.5, 1.5, 1.5));
       break;
     case 9:  // clear
       p.setPen(QPen(kRed, 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -94,10 +144,10 @@ void drawImage(QPainter& p, int index) {
       p.drawRect(QRectF(6.5, 12, 3, 3));
       break;
     case 11:
-      badge(p, kGreen, QStringLiteral("B"));
+      badge(p, kGreen, Glyph::B);
       break;
     case 12:
-      badge(p, kGold, QStringLiteral("C"));
+      badge(p, kGold, Glyph::C);
       break;
     case 13:  // mask table
       p.setPen(QPen(kInk, 1));
@@ -109,7 +159,7 @@ void drawImage(QPainter& p, int index) {
       p.drawLine(QPointF(6.5, 4.5), QPointF(6.5, 14.5));
       break;
     case 14:
-      badge(p, kBlue, QStringLiteral("A"));
+      badge(p, kBlue, Glyph::A);
       break;
     case 15:  // reserved blocks: a padlock
       p.setPen(QPen(kInk, 1.5));
@@ -126,22 +176,63 @@ void drawImage(QPainter& p, int index) {
   }
 }
 
+// Draws an image only when a control asks for it, at the size and pixel ratio it asks for: most images
+// are seen only once their menu opens, and the start draws just the few on the tool bar and the buttons.
+class ArtworkEngine : public QIconEngine {
+ public:
+  explicit ArtworkEngine(int index) : m_index(index) {}
+
+  QIconEngine* clone() const override { return new ArtworkEngine(m_index); }
+
+  QString key() const override { return QStringLiteral("quorvane.artwork"); }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    QPixmap image = pixmap(rect.size() * ratio, mode, state);
+    image.setDevicePixelRatio(ratio);
+    painter->drawPixmap(rect.topLeft(), image);
+  }
+
+  // `size` is in device pixels; QIcon sets the pixel ratio of what it hands on.
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    if (side <= 0) return {};
+    for (const Drawn& drawn : m_drawn) {
+      if (drawn.side == side && drawn.mode == mode) return drawn.image;
+    }
+    QPixmap image(side, side);
+    image.fill(Qt::transparent);
+    {
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.scale(side / 16.0, side / 16.0);
+      drawImage(painter, m_index);
+    }
+    if (mode != QIcon::Normal) {
+      // Greyed when disabled, tinted when selected, exactly as the style treats any other image.
+      QStyleOption option;
+      option.palette = QGuiApplication::palette();
+      image = QApplication::style()->generatedIconPixmap(mode, image, &option);
+    }
+    m_drawn.push_back({side, mode, image});
+    return image;
+  }
+
+ private:
+  struct Drawn {
+    int side;
+    QIcon::Mode mode;
+    QPixmap image;
+  };
+  int m_index;
+  std::vector<Drawn> m_drawn;  // a handful at most: a size or two in one or two modes
+};
+
 }  // namespace
 
 QIcon CommandImage(int index) {
   if (index < 1 || index > 15 || index == 2 || index == 7) return {};
-  QIcon icon;
-  for (const int scale : {1, 2}) {
-    QPixmap pixmap(16 * scale, 16 * scale);
-    pixmap.setDevicePixelRatio(scale);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawImage(painter, index);
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  return QIcon(new ArtworkEngine(index));
 }
 
 QPixmap RequestPicture() {
@@ -162,7 +253,8 @@ QPixmap RequestPicture() {
   }
   p.setBrush(kGreen);
   p.drawEllipse(QRectF(17, 17, 14, 14));
-  letter(p, QRectF(17, 17, 14, 14), QStringLiteral("/"), Qt::white, 10);
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(21.5, 27.5), QPointF(26.5, 20.5));
   return pixmap;
 }
 

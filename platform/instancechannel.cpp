@@ -1,23 +1,25 @@
-// The single-instance hand-off over a private local socket.
+// The single-instance hand-off over a private Unix socket.
 #include "platform/instancechannel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QtEndian>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace quorvane {
 
@@ -66,7 +68,63 @@ void cutUtf8(QByteArray& text, qsizetype limit) {
   text.truncate(cut);
 }
 
-bool sendArgument(QLocalSocket& socket, const QString& argument, const QDeadlineTimer& deadline) {
+sockaddr_un socketAddress(const QString& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray native = nativePath(path);  // its length is checked before any socket is made
+  std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+  return address;
+}
+
+// Owns one descriptor.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : m_fd(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  int get() const { return m_fd; }
+  int release() { return std::exchange(m_fd, -1); }
+
+ private:
+  int m_fd;
+};
+
+// Waits until `fd` is ready for `events` or the deadline passes.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
+  for (;;) {
+    pollfd entry{fd, events, 0};
+    const int ready = ::poll(&entry, 1, remainingMs(deadline));
+    if (ready > 0) return true;
+    if (ready == 0 || errno != EINTR) return false;
+  }
+}
+
+enum class Connect { Connected, NobodyListens, Failed };
+
+// Connects the non-blocking `fd` to the socket at `path` within the deadline. Refused or vanished means
+// the file is left over: nobody listens on it any more.
+Connect connectTo(int fd, const QString& path, const QDeadlineTimer& deadline, int& error) {
+  const sockaddr_un address = socketAddress(path);
+  for (;;) {
+    error = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 ? 0 : errno;
+    if (error == EINTR) continue;
+    // EAGAIN: the running instance's backlog is full. A Unix socket never completes such a connection by
+    // itself, so it is asked again, a little later, until the deadline.
+    if (error != EAGAIN) break;
+    if (deadline.hasExpired()) {
+      error = ETIMEDOUT;
+      return Connect::Failed;
+    }
+    ::poll(nullptr, 0, std::min(10, remainingMs(deadline)));
+  }
+  if (error == 0) return Connect::Connected;
+  return error == ECONNREFUSED || error == ENOENT ? Connect::NobodyListens : Connect::Failed;
+}
+
+bool sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadline) {
   QByteArray payload = argument.toUtf8();
   if (payload.size() > InstanceChannel::kMaxArgumentBytes) {
     qWarning("InstanceChannel: argument of %lld bytes cut to the hand-off limit", qlonglong(payload.size()));
@@ -76,28 +134,116 @@ bool sendArgument(QLocalSocket& socket, const QString& argument, const QDeadline
   frame.resize(kHeaderSize);
   qToBigEndian<quint32>(quint32(payload.size()), frame.data() + kTagSize);
   frame += payload;
-  if (socket.write(frame) != frame.size()) return false;
-  while (socket.bytesToWrite() > 0) {
-    if (!socket.waitForBytesWritten(remainingMs(deadline))) return false;
+  qsizetype sent = 0;
+  while (sent < frame.size()) {
+    // MSG_NOSIGNAL: an instance that closes early is an answer, not a reason for SIGPIPE to end us.
+    const ssize_t written = ::send(fd, frame.constData() + sent, size_t(frame.size() - sent), MSG_NOSIGNAL);
+    if (written > 0) {
+      sent += written;
+    } else if (written < 0 && errno == EINTR) {
+      continue;
+    } else if (written < 0 && errno == EAGAIN) {
+      if (!waitFor(fd, POLLOUT, deadline)) return false;
+    } else {
+      return false;
+    }
   }
-  while (socket.bytesAvailable() < 1) {
-    if (!socket.waitForReadyRead(remainingMs(deadline))) return false;
+  for (;;) {
+    char answer = 0;
+    const ssize_t received = ::recv(fd, &answer, 1, 0);
+    if (received == 1) return answer == kAck;
+    if (received == 0) return false;  // closed without acknowledging
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN || !waitFor(fd, POLLIN, deadline)) return false;
   }
-  char answer = 0;
-  return socket.getChar(&answer) && answer == kAck;
 }
 
-void dropConnection(QLocalSocket* socket) {
-  socket->abort();
-  socket->deleteLater();
-}
+// One client of the running instance: it has kConnectionTimeout to deliver its whole frame, so a client
+// that stalls only loses its own connection.
+class Connection : public QObject {
+ public:
+  using Delivered = std::function<void(const QString&)>;
+
+  Connection(int fd, QObject* parent, Delivered delivered)
+      : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read), m_delivered(std::move(delivered)) {
+    connect(&m_notifier, &QSocketNotifier::activated, this, &Connection::readAvailable);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &Connection::drop);
+    m_deadline.start(InstanceChannel::kConnectionTimeout);
+  }
+
+ private:
+  void drop() {
+    m_notifier.setEnabled(false);
+    m_deadline.stop();
+    deleteLater();  // the descriptor is closed with the connection
+  }
+
+  void readAvailable() {
+    // Never more than a whole frame and one byte beyond it, which is enough to refuse the frame.
+    constexpr qsizetype kMost = kHeaderSize + InstanceChannel::kMaxArgumentBytes + 1;
+    for (;;) {
+      char chunk[4096];
+      const size_t room = size_t(std::min<qsizetype>(qsizetype(sizeof(chunk)), kMost - m_buffer.size()));
+      if (room == 0) break;
+      const ssize_t received = ::recv(m_fd.get(), chunk, room, 0);
+      if (received > 0) {
+        m_buffer.append(chunk, received);
+        continue;
+      }
+      if (received < 0 && errno == EINTR) continue;
+      if (received < 0 && errno == EAGAIN) break;
+      drop();  // closed by the client, or broken
+      return;
+    }
+    judge();
+  }
+
+  void judge() {
+    const qsizetype available = m_buffer.size();
+    if (available < kHeaderSize) {
+      // A wrong tag is refused as soon as its bytes are in, not only at the connection's deadline.
+      if (!QByteArray(kTag, kTagSize).startsWith(m_buffer.left(kTagSize))) drop();
+      return;
+    }
+    const quint32 length = qFromBigEndian<quint32>(m_buffer.constData() + kTagSize);
+    if (!m_buffer.startsWith(QByteArray(kTag, kTagSize)) ||
+        length > quint32(InstanceChannel::kMaxArgumentBytes)) {
+      drop();
+      return;
+    }
+    if (available < kHeaderSize + qsizetype(length)) return;
+    if (available > kHeaderSize + qsizetype(length)) {  // a client sends one frame and then waits
+      drop();
+      return;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString argument = decoder(QByteArrayView(m_buffer).sliced(kHeaderSize));
+    if (decoder.hasError()) {
+      drop();
+      return;
+    }
+    // One byte into an empty socket buffer: it is never refused for room.
+    const bool acknowledged = ::send(m_fd.get(), &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
+    const Delivered delivered = m_delivered;
+    drop();
+    if (acknowledged) delivered(argument);
+  }
+
+  Descriptor m_fd;
+  QSocketNotifier m_notifier;
+  QTimer m_deadline;
+  QByteArray m_buffer;
+  Delivered m_delivered;
+};
 
 }  // namespace
 
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
-// The server is a child: destroying it closes the socket and removes its file, so the next start listens.
-InstanceChannel::~InstanceChannel() = default;
+// Closing the listener and removing its file lets the next start listen.
+InstanceChannel::~InstanceChannel() { stopListening(); }
 
 InstanceChannel::Role InstanceChannel::start(const QString& argument, std::chrono::milliseconds timeout) {
   if (!m_role) m_role = decide(argument, timeout);
@@ -147,25 +293,31 @@ InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chro
           qUtf16Printable(m_socketPath));
       return Role::Unavailable;
     case PathKind::OwnSocket: {
-      QLocalSocket socket;
-      socket.connectToServer(m_socketPath);
-      if (socket.waitForConnected(remainingMs(deadline))) {
-        // Someone listens, so the decision is made; later starts need not wait for our exchange.
-        lock.unlock();
-        if (sendArgument(socket, argument, deadline)) return Role::HandedOff;
-        qWarning(
-            "InstanceChannel: the running instance did not acknowledge in time; ending without a window");
-        return Role::Unanswered;
+      const Descriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+      if (client.get() < 0) {
+        qWarning("InstanceChannel: cannot make a socket: %s; running without hand-off", std::strerror(errno));
+        return Role::Unavailable;
       }
-      const auto error = socket.error();
-      if (error != QLocalSocket::ConnectionRefusedError && error != QLocalSocket::ServerNotFoundError) {
-        qWarning("InstanceChannel: the running instance does not answer (%ls); ending without a window",
-                 qUtf16Printable(socket.errorString()));
-        return Role::Unanswered;
+      int error = 0;
+      switch (connectTo(client.get(), m_socketPath, deadline, error)) {
+        case Connect::Connected:
+          // Someone listens, so the decision is made; later starts need not wait for our exchange.
+          lock.unlock();
+          if (sendArgument(client.get(), argument, deadline)) return Role::HandedOff;
+          qWarning(
+              "InstanceChannel: the running instance did not acknowledge in time; ending without a window");
+          return Role::Unanswered;
+        case Connect::Failed:
+          qWarning("InstanceChannel: the running instance does not answer (%s); ending without a window",
+                   std::strerror(error));
+          return Role::Unanswered;
+        case Connect::NobodyListens:
+          break;
       }
-      // Refused: nobody listens any more, the file is left over by an instance that crashed.
-      if (!QLocalServer::removeServer(m_socketPath)) {
-        qWarning("InstanceChannel: cannot remove the stale socket %ls", qUtf16Printable(m_socketPath));
+      // Nobody listens any more: the file is left over by an instance that crashed.
+      if (::unlink(nativePath(m_socketPath).constData()) != 0 && errno != ENOENT) {
+        qWarning("InstanceChannel: cannot remove the stale socket %ls: %s", qUtf16Printable(m_socketPath),
+                 std::strerror(errno));
         return Role::Unavailable;
       }
       break;
@@ -173,69 +325,61 @@ InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chro
     case PathKind::Absent:
       break;
   }
-  // Still under the lock, and the path is known to be free: Qt's listen() would replace whatever is there.
+  // Still under the lock, and the path is known to be free.
   return listen() ? Role::Primary : Role::Unavailable;
 }
 
 bool InstanceChannel::listen() {
-  auto* server = new QLocalServer(this);
-  server->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server->listen(m_socketPath)) {
-    qWarning("InstanceChannel: cannot listen on %ls: %ls", qUtf16Printable(m_socketPath),
-             qUtf16Printable(server->errorString()));
-    delete server;
+  Descriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  const sockaddr_un address = socketAddress(m_socketPath);
+  const QByteArray path = nativePath(m_socketPath);
+  struct stat bound {};
+  // Bound but not yet listening, the socket refuses every connection: its mode is settled before anyone
+  // can reach it. bind() never replaces an existing file, so a path planted meanwhile makes it fail.
+  if (listener.get() < 0 ||
+      ::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    qWarning("InstanceChannel: cannot listen on %ls: %s", qUtf16Printable(m_socketPath),
+             std::strerror(errno));
     return false;
   }
-  m_server = server;
-  connect(m_server, &QLocalServer::newConnection, this, &InstanceChannel::acceptConnections);
+  if (::chmod(path.constData(), S_IRUSR | S_IWUSR) != 0 || ::lstat(path.constData(), &bound) != 0 ||
+      ::listen(listener.get(), SOMAXCONN) != 0) {
+    qWarning("InstanceChannel: cannot listen on %ls: %s", qUtf16Printable(m_socketPath),
+             std::strerror(errno));
+    ::unlink(path.constData());
+    return false;
+  }
+  m_socketDevice = bound.st_dev;
+  m_socketInode = bound.st_ino;
+  m_listener = listener.release();
+  m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+  connect(m_notifier, &QSocketNotifier::activated, this, &InstanceChannel::acceptConnections);
   return true;
 }
 
 void InstanceChannel::acceptConnections() {
-  while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-    // Event driven with a deadline per connection: a client that stalls only loses its own connection.
-    auto* timer = new QTimer(socket);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, socket, [socket] { dropConnection(socket); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrame(socket); });
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    timer->start(kConnectionTimeout);
+  for (;;) {
+    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;  // EAGAIN: all taken; anything else (out of descriptors, say) is retried at the next wake
+    }
+    new Connection(fd, this, [this](const QString& argument) { Q_EMIT handedOff(argument); });
   }
 }
 
-void InstanceChannel::readFrame(QLocalSocket* socket) {
-  if (socket->state() != QLocalSocket::ConnectedState) return;
-  const qint64 available = socket->bytesAvailable();
-  if (available < kHeaderSize) {
-    // Refuse a wrong tag as soon as its bytes are in, not only at the connection's deadline.
-    const QByteArray start = socket->peek(std::min<qint64>(available, kTagSize));
-    if (!QByteArray(kTag, kTagSize).startsWith(start)) dropConnection(socket);
-    return;
-  }
-  const QByteArray header = socket->peek(kHeaderSize);
-  const quint32 length = qFromBigEndian<quint32>(header.constData() + kTagSize);
-  if (!header.startsWith(QByteArray(kTag, kTagSize)) || length > quint32(kMaxArgumentBytes)) {
-    dropConnection(socket);
-    return;
-  }
-  if (available < kHeaderSize + qint64(length)) return;
-  if (available > kHeaderSize + qint64(length)) {  // a client sends one frame and then waits
-    dropConnection(socket);
-    return;
-  }
-  socket->skip(kHeaderSize);
-  const QByteArray payload = socket->read(length);
-  QStringDecoder decoder(QStringDecoder::Utf8,
-                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-  const QString argument = decoder(payload);
-  if (decoder.hasError()) {
-    dropConnection(socket);
-    return;
-  }
-  socket->putChar(kAck);
-  socket->flush();
-  socket->disconnectFromServer();
-  Q_EMIT handedOff(argument);
+void InstanceChannel::stopListening() {
+  if (m_listener < 0) return;
+  delete m_notifier;
+  m_notifier = nullptr;
+  ::close(m_listener);
+  m_listener = -1;
+  // Only our own file: one that replaced it (removed by hand, then another instance) stays.
+  const QByteArray path = nativePath(m_socketPath);
+  struct stat info {};
+  if (::lstat(path.constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+      quint64(info.st_dev) == m_socketDevice && quint64(info.st_ino) == m_socketInode)
+    ::unlink(path.constData());
 }
 
 }  // namespace quorvane

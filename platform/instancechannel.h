@@ -6,8 +6,7 @@
 #include <chrono>
 #include <optional>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace quorvane {
 
@@ -16,7 +15,8 @@ namespace quorvane {
 // between handing off and listening is taken under a lock file beside the socket, so two starts at the same
 // moment cannot both become the running instance. A socket nobody listens on any more (left by a crashed
 // instance) is replaced; a live one is never taken over, and a path that is not our own socket is never
-// touched. A new start waits a bounded time in total, whatever the running instance answers.
+// touched. A new start waits a bounded time in total, whatever the running instance answers. The socket is a
+// plain Unix stream socket, served from the event loop.
 //
 // The wire format, client to server: the tag "QVH1", the argument's length in UTF-8 bytes as a 32-bit
 // big-endian number, then those bytes; the server answers with the single byte 0x06 once it has the whole
@@ -61,12 +61,16 @@ class InstanceChannel : public QObject {
   Role decide(const QString& argument, std::chrono::milliseconds timeout);
   bool listen();
   void acceptConnections();
-  void readFrame(QLocalSocket* socket);
+  void stopListening();
 
   QString m_name;
   QString m_socketPath;
   QString m_lockPath;
-  QLocalServer* m_server = nullptr;
+  int m_listener = -1;
+  QSocketNotifier* m_notifier = nullptr;
+  // The file the listener was bound at: removed at the end only while it is still that file.
+  quint64 m_socketDevice = 0;
+  quint64 m_socketInode = 0;
   std::optional<Role> m_role;
 };
 

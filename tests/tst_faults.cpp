@@ -81,7 +81,7 @@ bool fillFileSystem(const QString& path) {
 }
 
 // The number of sockets listening below `folder`, from the kernel's own table. The table names the path a
-// socket was bound at, and QLocalServer binds in a private subfolder before it moves the socket into place,
+// socket was bound at, and a server may bind in a private subfolder before it moves the socket into place,
 // so this counts every server of a private runtime folder, including one whose file was replaced.
 int listenersBelow(const QString& folder) {
   QFile table(QStringLiteral("/proc/net/unix"));

@@ -110,7 +110,9 @@ class tst_InstanceChannel : public QObject {
     InstanceChannel primary;
     QCOMPARE(primary.start(QString()), Role::Primary);
     QCOMPARE(primary.socketPath(), socketPath());
-    QCOMPARE(statOf(socketPath()).st_mode & 0777, 0700u);
+    // Only its owner may connect (which takes write permission); nobody else has any access.
+    QCOMPARE(statOf(socketPath()).st_mode & 0077, 0u);
+    QCOMPARE(statOf(socketPath()).st_mode & 0600, 0600u);
     QSignalSpy received(&primary, &InstanceChannel::handedOff);
 
     QElapsedTimer clock;

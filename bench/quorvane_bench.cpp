@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -258,20 +259,19 @@ class FirstFrame : public QObject {
 
 void calculationRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetitions) {
   Row action{QStringLiteral("actCalculate through the action, 17 fields"), Unit::Time};
-  action.baselineName = QStringLiteral("the same 17 changing texts written directly with QLineEdit::setText");
+  action.baselineName = QStringLiteral("the same 17 changing texts written directly into the fields");
   action.ceiling = 20e3;
   form.addressField()->setText(QStringLiteral("192.168.28.6"));
   form.maskField()->setText(QStringLiteral("/27"));
   QAction* calculate = form.command("actCalculate");
   calculate->trigger();
 
-  const QList<QLineEdit*> fields = form.findChildren<QLineEdit*>();
-  std::vector<std::pair<QLineEdit*, QString>> written;
-  for (QLineEdit* field : fields) {
-    if (field != form.addressField() && field != form.maskField() && !field->text().isEmpty())
-      written.emplace_back(field, field->text());
+  const QList<TEdit*> fields = form.findChildren<TEdit*>();
+  std::vector<std::pair<TEdit*, QString>> written;
+  for (TEdit* field : fields) {
+    if (!field->text().isEmpty()) written.emplace_back(field, field->text());
   }
-  const QLineEdit* range = form.findChild<QLineEdit*>(QStringLiteral("edHostRange"));
+  const TEdit* range = form.findChild<TEdit*>(QStringLiteral("edHostRange"));
   if (written.size() != 17 || !range || range->text() != QStringLiteral("192.168.28.1 - 192.168.28.30")) {
     action.failure = QStringLiteral("the calculation did not write the 17 fields");
     rows.push_back(action);
@@ -282,7 +282,7 @@ void calculationRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetition
   // handler blocked, so a run measures the command alone, not the emptying that typing does.
   const std::pair<QString, QString> requests[] = {{QStringLiteral("192.168.28.6"), QStringLiteral("/27")},
                                                   {QStringLiteral("10.1.2.3"), QStringLiteral("/22")}};
-  std::vector<std::pair<QLineEdit*, QString>> other;
+  std::vector<std::pair<TEdit*, QString>> other;
   {
     const QSignalBlocker blockAddress(form.addressField());
     const QSignalBlocker blockMask(form.maskField());
@@ -292,21 +292,54 @@ void calculationRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetition
     for (auto& [field, text] : written) other.emplace_back(field, field->text());
   }
   int next = 0;
+  const auto calculateNext = [&] {
+    const QSignalBlocker blockAddress(form.addressField());
+    const QSignalBlocker blockMask(form.maskField());
+    form.addressField()->setText(requests[next].first);
+    form.maskField()->setText(requests[next].second);
+    next ^= 1;
+    calculate->trigger();
+  };
   action.result = microPair(
-      [&] {
-        const QSignalBlocker blockAddress(form.addressField());
-        const QSignalBlocker blockMask(form.maskField());
-        form.addressField()->setText(requests[next].first);
-        form.maskField()->setText(requests[next].second);
-        next ^= 1;
-        calculate->trigger();
-      },
+      calculateNext,
       [&] {
         for (auto& [field, text] : next ? other : written) field->setText(text);
         next ^= 1;
       },
       repetitions);
   rows.push_back(action);
+
+  // Not a goal: the command with the drawing of its seventeen fields (each rendered into an image of its
+  // size: the field alone, without its parents' background or a flush), against the same texts written into
+  // seventeen read-only QLineEdits of the same sizes and fonts and rendered alike.
+  Row drawn{QStringLiteral("  the same with the 17 fields drawn"), Unit::Time};
+  drawn.baselineName =
+      QStringLiteral("17 read-only QLineEdits of the same sizes and fonts, written and drawn");
+  QWidget plain;
+  std::vector<std::pair<QLineEdit*, std::pair<QString, QString>>> edits;
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    auto* edit = new QLineEdit(&plain);
+    edit->setReadOnly(true);
+    edit->setFont(written[i].first->font());
+    edit->setGeometry(written[i].first->geometry());
+    edits.push_back({edit, {written[i].second, other[i].second}});
+  }
+  QImage canvas(form.size(), QImage::Format_ARGB32_Premultiplied);
+  int nextPlain = 0;
+  drawn.result = microPair(
+      [&] {
+        calculateNext();
+        for (auto& [field, text] : written) field->render(&canvas);
+      },
+      [&] {
+        for (auto& [edit, texts] : edits) {
+          edit->setText(nextPlain ? texts.second : texts.first);
+          edit->render(&canvas);
+        }
+        nextPlain ^= 1;
+      },
+      repetitions);
+  rows.push_back(drawn);
 
   Row core{QStringLiteral("core calculation alone (binary view)"), Unit::Time};
   core.ceiling = 200;

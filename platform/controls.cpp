@@ -26,22 +26,6 @@ void place(QWidget* widget, const QString& name, const QRect& rect) {
   widget->setGeometry(rect);
 }
 
-// Read-only fields are drawn on the button face, as the palette of the desktop defines it. Sets nothing when
-// the palette has it already, so that the palette change it causes ends there.
-void useButtonFace(QWidget* widget) {
-  QPalette palette = widget->palette();
-  bool changed = false;
-  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    for (const auto& [role, face] :
-         {std::pair{QPalette::Base, QPalette::Button}, std::pair{QPalette::Text, QPalette::ButtonText}}) {
-      if (palette.brush(group, role) == palette.brush(group, face)) continue;
-      palette.setBrush(group, role, palette.brush(group, face));
-      changed = true;
-    }
-  }
-  if (changed) widget->setPalette(palette);
-}
-
 // "&" marks the mnemonic letter and is not read out; "&&" stands for one "&".
 QString withoutMnemonicMarker(const QString& caption) {
   QString spoken;
@@ -78,8 +62,9 @@ void nameAfterHint(QAbstractButton* button) {
 // the designed texts inside their controls; fontconfig's own choice is usually a much wider face.
 void installFontSubstitutes() {
   static const bool done = [] {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
     QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
                                {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")});
     return true;
@@ -88,6 +73,20 @@ void installFontSubstitutes() {
 }
 
 }  // namespace
+
+void UseButtonFace(QWidget* control) {
+  QPalette palette = control->palette();
+  bool changed = false;
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    for (const auto& [role, face] :
+         {std::pair{QPalette::Base, QPalette::Button}, std::pair{QPalette::Text, QPalette::ButtonText}}) {
+      if (palette.brush(group, role) == palette.brush(group, face)) continue;
+      palette.setBrush(group, role, palette.brush(group, face));
+      changed = true;
+    }
+  }
+  if (changed) control->setPalette(palette);
+}
 
 void NameAfterLabels(QWidget* control, const QList<TLabel*>& labels, const QString& separator) {
   const QList<QPointer<TLabel>> sources(labels.begin(), labels.end());
@@ -257,20 +256,6 @@ void TLabeledEdit::placeLabel() {
   m_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-TEdit::TEdit(QWidget* parent, const QString& name, const QRect& rect) : QLineEdit(parent) {
-  place(this, name, rect);
-  setReadOnly(true);
-  setFocusPolicy(Qt::ClickFocus);
-  useButtonFace(this);
-  // A value wider than the field shows its beginning, as a read-only field should.
-  connect(this, &QLineEdit::textChanged, this, [this] { setCursorPosition(0); });
-}
-
-void TEdit::changeEvent(QEvent* event) {
-  QLineEdit::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) useButtonFace(this);
-}
-
 TGroupBox::TGroupBox(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
     : QGroupBox(caption, parent) {
   place(this, name, rect);
@@ -333,7 +318,8 @@ TUpDown::TUpDown(QWidget* parent, const QString& name, const QRect& rect, int mi
     Qt::ArrowType arrow;
     const char* suffix;
     UpDownDirection direction;
-  } arrows[] = {{m_up, Qt::UpArrow, "Up", UpDownDirection::Up}, {m_down, Qt::DownArrow, "Down", UpDownDirection::Down}};
+  } arrows[] = {{m_up, Qt::UpArrow, "Up", UpDownDirection::Up},
+                {m_down, Qt::DownArrow, "Down", UpDownDirection::Down}};
   for (const auto& a : arrows) {
     a.button->setObjectName(name + QLatin1String(a.suffix));
     a.button->setArrowType(a.arrow);

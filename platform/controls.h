@@ -16,7 +16,10 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QScrollArea;
@@ -30,6 +33,10 @@ class TLabel;
 // the "&" mnemonic marker, joined by `separator`. The name follows every later change of a caption.
 void NameAfterLabels(QWidget* control, const QList<TLabel*>& labels,
                      const QString& separator = QStringLiteral(", "));
+
+// Read-only fields are drawn on the button face, as the palette of the desktop defines it. Sets nothing when
+// the palette has it already, so that the palette change it causes ends there.
+void UseButtonFace(QWidget* control);
 
 // A control's font as an object of its own: Font.Name, Font.Size (points), Font.Height (pixels, negative
 // for the character height as the design stores it).
@@ -52,50 +59,50 @@ class TFont : public QObject {
 };
 
 // Geometry, hint and font of any control; the integers are the control's place inside its parent.
-#define QUORVANE_CONTROL_PROPERTIES                                      \
-  Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)                 \
-  Q_PROPERTY(int Left READ controlLeft WRITE setControlLeft)             \
-  Q_PROPERTY(int Top READ controlTop WRITE setControlTop)                \
-  Q_PROPERTY(int Width READ controlWidth WRITE setControlWidth)          \
-  Q_PROPERTY(int Height READ controlHeight WRITE setControlHeight)       \
-  Q_PROPERTY(QObject* Font READ fontObject)                              \
- public:                                                                 \
-  int controlLeft() const { return x(); }                                \
-  void setControlLeft(int v) { move(v, y()); }                           \
-  int controlTop() const { return y(); }                                 \
-  void setControlTop(int v) { move(x(), v); }                            \
-  int controlWidth() const { return width(); }                           \
-  void setControlWidth(int v) { resize(v, height()); }                   \
-  int controlHeight() const { return height(); }                         \
-  void setControlHeight(int v) { resize(width(), v); }                   \
+#define QUORVANE_CONTROL_PROPERTIES                                                                \
+  Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)                                           \
+  Q_PROPERTY(int Left READ controlLeft WRITE setControlLeft)                                       \
+  Q_PROPERTY(int Top READ controlTop WRITE setControlTop)                                          \
+  Q_PROPERTY(int Width READ controlWidth WRITE setControlWidth)                                    \
+  Q_PROPERTY(int Height READ controlHeight WRITE setControlHeight)                                 \
+  Q_PROPERTY(QObject* Font READ fontObject)                                                        \
+ public:                                                                                           \
+  int controlLeft() const { return x(); }                                                          \
+  void setControlLeft(int v) { move(v, y()); }                                                     \
+  int controlTop() const { return y(); }                                                           \
+  void setControlTop(int v) { move(x(), v); }                                                      \
+  int controlWidth() const { return width(); }                                                     \
+  void setControlWidth(int v) { resize(v, height()); }                                             \
+  int controlHeight() const { return height(); }                                                   \
+  void setControlHeight(int v) { resize(width(), v); }                                             \
   QObject* fontObject() { return m_fontObject ? m_fontObject : (m_fontObject = new TFont(this)); } \
-                                                                         \
- private:                                                                \
+                                                                                                   \
+ private:                                                                                          \
   TFont* m_fontObject = nullptr;
 
 // Client size and frame geometry of a form. Forms keep a fixed size, which these properties move.
-#define QUORVANE_FORM_PROPERTIES                                                  \
-  Q_PROPERTY(QString Caption READ windowTitle WRITE setWindowTitle)               \
-  Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)                          \
-  Q_PROPERTY(int Left READ formLeft WRITE setFormLeft)                            \
-  Q_PROPERTY(int Top READ formTop WRITE setFormTop)                               \
-  Q_PROPERTY(int Width READ formWidth WRITE setFormWidth)                         \
-  Q_PROPERTY(int Height READ formHeight WRITE setFormHeight)                      \
-  Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)               \
-  Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)            \
-  Q_PROPERTY(QObject* Font READ fontObject)                                       \
- public:                                                                          \
-  int formLeft() const { return pos().x(); }                                      \
-  void setFormLeft(int v) { move(v, pos().y()); }                                 \
-  int formTop() const { return pos().y(); }                                       \
-  void setFormTop(int v) { move(pos().x(), v); }                                  \
-  int formWidth() const { return frameGeometry().width(); }                       \
-  void setFormWidth(int v) { setClientWidth(clientWidth() + v - formWidth()); }   \
-  int formHeight() const { return frameGeometry().height(); }                     \
-  void setFormHeight(int v) { setClientHeight(clientHeight() + v - formHeight()); } \
+#define QUORVANE_FORM_PROPERTIES                                                                   \
+  Q_PROPERTY(QString Caption READ windowTitle WRITE setWindowTitle)                                \
+  Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)                                           \
+  Q_PROPERTY(int Left READ formLeft WRITE setFormLeft)                                             \
+  Q_PROPERTY(int Top READ formTop WRITE setFormTop)                                                \
+  Q_PROPERTY(int Width READ formWidth WRITE setFormWidth)                                          \
+  Q_PROPERTY(int Height READ formHeight WRITE setFormHeight)                                       \
+  Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)                                \
+  Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)                             \
+  Q_PROPERTY(QObject* Font READ fontObject)                                                        \
+ public:                                                                                           \
+  int formLeft() const { return pos().x(); }                                                       \
+  void setFormLeft(int v) { move(v, pos().y()); }                                                  \
+  int formTop() const { return pos().y(); }                                                        \
+  void setFormTop(int v) { move(pos().x(), v); }                                                   \
+  int formWidth() const { return frameGeometry().width(); }                                        \
+  void setFormWidth(int v) { setClientWidth(clientWidth() + v - formWidth()); }                    \
+  int formHeight() const { return frameGeometry().height(); }                                      \
+  void setFormHeight(int v) { setClientHeight(clientHeight() + v - formHeight()); }                \
   QObject* fontObject() { return m_fontObject ? m_fontObject : (m_fontObject = new TFont(this)); } \
-                                                                                  \
- private:                                                                         \
+                                                                                                   \
+ private:                                                                                          \
   TFont* m_fontObject = nullptr;
 
 // A form that is a main window: its client area lies below the menu bar.
@@ -170,19 +177,84 @@ class TLabeledEdit : public QLineEdit {
   TLabel* m_label;
 };
 
-// A read-only result field: drawn on the button-face colour, never a Tab stop, but its text can be selected
-// with the mouse and copied.
-class TEdit : public QLineEdit {
+// A read-only result field: one line of text in an edit's frame, drawn on the button-face colour, never a
+// Tab stop. Its text can be selected with the mouse (drag, double-click for a word: what blanks separate, a
+// whole address; triple-click for all)
+// or the keyboard (Shift with the arrows, Home, End; Ctrl+A) and copied (Ctrl+C, the context menu; on X11
+// a mouse selection is also the primary selection). Writing a text only stores it and asks for a repaint:
+// the text is laid out when the field is drawn, so a calculation that rewrites seventeen fields lays out
+// each of them once per frame at most, and not at all while the window is hidden.
+class TEdit : public QWidget {
   Q_OBJECT
-  Q_PROPERTY(QString Text READ text WRITE setText)
+  Q_PROPERTY(QString Text READ text WRITE setText NOTIFY textChanged)
   QUORVANE_CONTROL_PROPERTIES
  public:
   TEdit(QWidget* parent, const QString& name, const QRect& place);
+  ~TEdit() override;
+
+  QString text() const { return m_text; }
+  void setText(const QString& text);
+  void clear() { setText(QString()); }
+  // Nothing the keyboard, the mouse or a paste does changes the text; only the program writes it.
+  bool isReadOnly() const { return true; }
+
+  QString selectedText() const;
+  bool hasSelectedText() const { return m_anchor != m_cursor; }
+  void selectAll();
+  void deselect();
+  // Places the cursor (kept within the text); with `extend` the selection runs from its anchor to there.
+  void setCursorPosition(int position, bool extend = false);
+  int cursorPosition() const { return m_cursor; }
+  // The selection's start and length; -1 and 0 without one.
+  int selectionStart() const { return hasSelectedText() ? std::min(m_anchor, m_cursor) : -1; }
+  int selectionLength() const { return std::abs(m_cursor - m_anchor); }
+  // Puts the selected text on the clipboard; nothing happens without a selection.
+  void copy() const;
+
+  // The text area inside the frame, and where a position of the text is drawn in it (widget coordinates).
+  QRect textArea() const;
+  int positionAt(const QPoint& point) const;
+  QRect cursorRect(int position) const;
+
+  QSize sizeHint() const override;
+
+ Q_SIGNALS:
+  void textChanged(const QString& text);
+  void selectionChanged();
 
  protected:
-  // Keeps the button face when the desktop's palette changes while the program runs (a switch to a dark
-  // theme, say).
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  class Layout;
+  const Layout& layout() const;
+  void invalidateLayout();
+  void select(int anchor, int cursor);
+  void keepCursorInView();
+  void publishSelection() const;
+  int wordStart(int position) const;
+  int wordEnd(int position) const;
+  int nextWord(int position) const;
+  int previousWord(int position) const;
+
+  QString m_text;
+  int m_anchor = 0;
+  int m_cursor = 0;
+  int m_scroll = 0;  // how far the text is scrolled to the left, in pixels
+  bool m_dragging = false;
+  qint64 m_doubleClickTime = 0;  // when the last double-click came, for a triple-click
+  QPoint m_doubleClickPoint;
+  mutable std::unique_ptr<Layout> m_layout;
 };
 
 class TGroupBox : public QGroupBox {

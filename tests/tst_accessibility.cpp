@@ -155,7 +155,7 @@ void tst_Accessibility::init() {
   m_form->FormCreate();
   m_form->show();
   QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-  QCOMPARE(control<QLineEdit>("edHostNum")->text(), "30");
+  QCOMPARE(control<TEdit>("edHostNum")->text(), "30");
 }
 
 void tst_Accessibility::cleanup() {
@@ -318,7 +318,7 @@ void tst_Accessibility::spinnerKeys() {
   edMask->setFocus();
   QTest::keyClick(edMask, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
   QCOMPARE(edMask->text(), stepped);
-  QCOMPARE(control<QLineEdit>("edHostNum")->text(), hosts);
+  QCOMPARE(control<TEdit>("edHostNum")->text(), hosts);
   QCOMPARE(m_boxes->count(), 0);
 }
 
@@ -353,11 +353,11 @@ void tst_Accessibility::displayTypeByKeyboard() {
   press(Qt::Key_Down);
   QCOMPARE(control<QComboBox>("cbType")->currentIndex(), 1);
   QCOMPARE(int(Settings().DefaultTypeConvert), 1);
-  QCOMPARE(control<QLineEdit>("edInputAddressBIN")->text(), "3232242694");
+  QCOMPARE(control<TEdit>("edInputAddressBIN")->text(), "3232242694");
 }
 
 void tst_Accessibility::resultFieldsTakeClicksNotTab() {
-  auto* network = control<QLineEdit>("edNetwork");
+  auto* network = control<TEdit>("edNetwork");
   QTest::mouseClick(network, Qt::LeftButton);
   QCOMPARE(QApplication::focusWidget(), network);
   QStringList seen;
@@ -383,7 +383,7 @@ void tst_Accessibility::resultFieldCopies_data() {
 void tst_Accessibility::resultFieldCopies() {
   QFETCH(QString, field);
   QFETCH(bool, byMouse);
-  auto* edit = control<QLineEdit>(field);
+  auto* edit = control<TEdit>(field);
   const QString value = edit->text();
   QVERIFY(!value.isEmpty());
   QGuiApplication::clipboard()->setText(QStringLiteral("stale"));
@@ -460,7 +460,7 @@ void tst_Accessibility::dialogKeys() {
   QCOMPARE(control<QLineEdit>("edAddress")->text(), address);
   QCOMPARE(control<QLineEdit>("edMask")->text(), mask);
   // Closed with OK: the window calculated the choice.
-  QVERIFY(!control<QLineEdit>("edNetwork")->text().isEmpty());
+  QVERIFY(!control<TEdit>("edNetwork")->text().isEmpty());
 }
 
 void tst_Accessibility::aboutLinksByKeyboard_data() {

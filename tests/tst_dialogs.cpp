@@ -62,7 +62,7 @@ AdapterAddress entry(const QByteArray& address, const QByteArray& mask, quint32 
 QString dotted(quint32 value) { return QHostAddress(value).toString(); }
 
 QString resultField(const TQuorvaneForm& form, const char* name) {
-  return form.findChild<QLineEdit*>(QLatin1String(name))->text();
+  return form.findChild<TEdit*>(QLatin1String(name))->text();
 }
 
 QWidget* focusTarget(QWidget* dialog) {

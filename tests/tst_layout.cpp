@@ -53,7 +53,7 @@ QString describe(const QWidget* control, const QString& what, QSize need, QSize 
 bool fits(QSize need, QSize room) { return need.width() <= room.width() && need.height() <= room.height(); }
 
 // The widest value a result field can hold, written with the font's widest characters.
-QString widestValue(const QLineEdit* field) {
+QString widestValue(const QWidget* field) {
   const QFontMetrics fm = field->fontMetrics();
   const auto widestOf = [&](const QString& characters) {
     QChar wide = characters[0];
@@ -183,14 +183,9 @@ QStringList clippedTexts(QWidget* form) {
       }
   }
   for (TEdit* field : form->findChildren<TEdit*>()) {
-    // The text area of a line edit: the style's contents less the edit's own two pixels each side and the
-    // cursor's one.
-    QStyleOptionFrame option;
-    option.initFrom(field);
-    option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
-    const QRect contents = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
-    const QMargins text = field->textMargins();
-    const QSize room(contents.width() - text.left() - text.right() - 2 * 2, contents.height());
+    // The area the field draws its text in, inside its frame and margins; one pixel more for the cursor.
+    const QRect area = field->textArea();
+    const QSize room(area.width(), area.height());
     const QString value = widestValue(field);
     const QSize need(field->fontMetrics().horizontalAdvance(value) + 1, field->fontMetrics().height());
     if (!fits(need, room)) problems << describe(field, '"' + value + '"', need, room);
@@ -381,7 +376,7 @@ void tst_Layout::readOnlyFieldsKeepTheButtonFace() {
   QCoreApplication::processEvents();
   const QPalette desktop = QApplication::palette();
   for (const char* name : {"edInputAddress", "edNetworkBIN", "edHostRange"}) {
-    const QPalette field = m_main->findChild<QLineEdit*>(name)->palette();
+    const QPalette field = m_main->findChild<TEdit*>(name)->palette();
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
       QCOMPARE(field.color(group, QPalette::Base), desktop.color(group, QPalette::Button));
       QCOMPARE(field.color(group, QPalette::Text), desktop.color(group, QPalette::ButtonText));

@@ -111,6 +111,7 @@ class tst_MainWindow : public QObject {
     return m_form->findChild<T*>(name);
   }
   QLineEdit* field(const QString& name) const { return control<QLineEdit>(name); }
+  TEdit* result(const QString& name) const { return control<TEdit>(name); }
   QStringList results(const QStringList& names = kResultFields) const;
   bool allResultsEmpty() const { return results() == QStringList(kResultFields.size(), QString()); }
   bool allResultsFilled() const { return !results().contains(QString()); }
@@ -184,7 +185,7 @@ bool tst_MainWindow::openForm(const QString& address, const QString& mask, int t
 
 QStringList tst_MainWindow::results(const QStringList& names) const {
   QStringList texts;
-  for (const QString& name : names) texts << field(name)->text();
+  for (const QString& name : names) texts << result(name)->text();
   return texts;
 }
 
@@ -438,7 +439,7 @@ void tst_MainWindow::spinner() {
   setInputs("192.168.28.6", mask);
   clickArrow(qPrintable(arrow));
   QCOMPARE(field("edMask")->text(), after);
-  QCOMPARE(field("edInputPrefix")->text(), prefix);
+  QCOMPARE(result("edInputPrefix")->text(), prefix);
   if (prefix.isEmpty()) {
     QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInMask"});
     QVERIFY(allResultsEmpty());
@@ -473,7 +474,7 @@ void tst_MainWindow::displayTypeFollowsPick() {
   pickType((type + 1) % 3);
   pickType(type);
   QCOMPARE(int(Settings().DefaultTypeConvert), type);
-  QCOMPARE(field("edNetworkBIN")->text(), network);
+  QCOMPARE(result("edNetworkBIN")->text(), network);
   QCOMPARE(m_boxes->count(), 0);
 
   // The next start shows the same display type.
@@ -481,7 +482,7 @@ void tst_MainWindow::displayTypeFollowsPick() {
   Settings() = SettingsValues{};
   QVERIFY(openForm("192.168.28.6", "/27"));
   QCOMPARE(control<QComboBox>("cbType")->currentIndex(), type);
-  QCOMPARE(field("edNetworkBIN")->text(), network);
+  QCOMPARE(result("edNetworkBIN")->text(), network);
 }
 
 void tst_MainWindow::displayTypeOutOfRange() {
@@ -490,10 +491,10 @@ void tst_MainWindow::displayTypeOutOfRange() {
   QCOMPARE(control<QComboBox>("cbType")->currentIndex(), -1);
   for (const QString& name : kResultFields) {
     const bool view = kAdditionalView.contains(name);
-    QVERIFY2(field(name)->text().isEmpty() == view, qPrintable(name + ": " + field(name)->text()));
+    QVERIFY2(result(name)->text().isEmpty() == view, qPrintable(name + ": " + result(name)->text()));
   }
-  QCOMPARE(field("edNetwork")->text(), "192.168.28.0");
-  QCOMPARE(field("edHostRange")->text(), kWorked[9]);
+  QCOMPARE(result("edNetwork")->text(), "192.168.28.0");
+  QCOMPARE(result("edHostRange")->text(), kWorked[9]);
 }
 
 void tst_MainWindow::clearAll() {
@@ -542,7 +543,7 @@ void tst_MainWindow::classMask() {
   else
     QTest::mouseClick(control<QToolButton>(trigger), Qt::LeftButton);
   QCOMPARE(field("edMask")->text(), mask);
-  QCOMPARE(field("edNetwork")->text(), network);
+  QCOMPARE(result("edNetwork")->text(), network);
   QVERIFY(allResultsFilled());
 
   clickArrow("udMaskUp");
@@ -876,7 +877,7 @@ void tst_MainWindow::unhandledError() {
   QVERIFY(m_form->isVisible());
   setInputs("192.168.28.6", "/27");
   QVERIFY(calculateBy(Route::ReturnInMask));
-  QCOMPARE(field("edNetwork")->text(), "192.168.28.0");
+  QCOMPARE(result("edNetwork")->text(), "192.168.28.0");
 }
 
 // The program's own application class, so that errors escaping an event handler meet its dispatch.

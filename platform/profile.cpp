@@ -364,6 +364,7 @@ qsizetype WriteStrings(const QString& path, const QList<Entry>& entries) {
   FileContent file = loadFile(path);
   // Writing over a file that could not be read would throw its content away.
   if (file.state == FileState::Unreadable) return 0;
+  const QByteArray original = file.bytes;  // shared, not copied
   QByteArray bytes = std::move(file.bytes);
   qsizetype applied = 0;
   for (const Entry& entry : entries) {
@@ -373,6 +374,8 @@ qsizetype WriteStrings(const QString& path, const QList<Entry>& entries) {
     ++applied;
   }
   if (applied == 0) return 0;
+  // A file that already says exactly this is left as it is: no write to wait for, and nothing to fail.
+  if (file.state == FileState::Read && bytes == original) return applied;
   return WriteFileAtomically(path, bytes) ? applied : 0;
 }
 

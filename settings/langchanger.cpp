@@ -256,8 +256,12 @@ void TLangChanger::setLangFile(const QString& path) {
   // A file with zero bytes is in some other encoding; rewriting it line by line would corrupt it.
   if (bytes.contains('\0')) return;
 
+  // A file that is already in its rewritten form is not written again, so a language in a folder the user
+  // cannot write (an installation for every user) loads as well as one in a folder of the user's own.
+  const QByteArray rewritten = withBareKeysAsEntries(bytes);
+  if (rewritten == bytes) return;
   QString reason;
-  if (!profile::WriteFileAtomically(m_langFile, withBareKeysAsEntries(bytes), &reason)) {
+  if (!profile::WriteFileAtomically(m_langFile, rewritten, &reason)) {
     throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason).toStdString());
   }
 }

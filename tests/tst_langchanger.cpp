@@ -2,12 +2,14 @@
 // and the loading of a language into the open forms and the text table.
 #include "settings/langchanger.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <cmath>
 #include <memory>
 
@@ -233,10 +235,16 @@ class TstLangChanger : public QObject {
     LangChanger().setLangFile(u"  "_s + langPath() + u"\t"_s);
     QCOMPARE(LangChanger().LangFile(), langPath());
     QCOMPARE(readFile(langPath()), after);
-    // Selected again later, the file comes back byte for byte, and no temporary file stays behind.
+    // Selected again later, the file comes back byte for byte, and no temporary file stays behind. Being in
+    // its rewritten form already, it is not even written: the same file is still there.
+    struct stat rewritten {};
+    QCOMPARE(::stat(QFile::encodeName(langPath()).constData(), &rewritten), 0);
     LangChanger().reset();
     LangChanger().setLangFile(langPath());
     QCOMPARE(readFile(langPath()), after);
+    struct stat again {};
+    QCOMPARE(::stat(QFile::encodeName(langPath()).constData(), &again), 0);
+    QCOMPARE(again.st_ino, rewritten.st_ino);
     QCOMPARE(languageFolder(), QStringList{u"english.lng"_s});
   }
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 using namespace quorvane;
@@ -298,6 +300,26 @@ class TstProfile : public QObject {
     writeFile(filePath(), before);
     QVERIFY(profile::WriteString(filePath(), section, key, value));
     QCOMPARE(readFile(filePath()), after);
+    QCOMPARE(folderEntries(), QStringList{"test.ini"});
+  }
+
+  // Values the file holds already leave it alone, byte for byte and file for file; one new value replaces it.
+  void writeOfUnchangedValuesLeavesTheFile() {
+    writeFile(filePath(), "; kept\r\n[Defaults]\r\nWhatUser=0\r\nUserName = ann\r\n");
+    const auto inode = [this] {
+      struct stat info {};
+      return ::stat(QFile::encodeName(filePath()).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+    };
+    const ino_t before = inode();
+    QCOMPARE(
+        profile::WriteStrings(filePath(), {{"Defaults", "WhatUser", "0"}, {"Defaults", "WhatUser", "0"}}), 2);
+    QCOMPARE(inode(), before);
+    QCOMPARE(readFile(filePath()), QByteArray("; kept\r\n[Defaults]\r\nWhatUser=0\r\nUserName = ann\r\n"));
+    QCOMPARE(
+        profile::WriteStrings(filePath(), {{"Defaults", "WhatUser", "0"}, {"Defaults", "UserName", "bob"}}),
+        2);
+    QVERIFY(inode() != before);
+    QCOMPARE(readFile(filePath()), QByteArray("; kept\r\n[Defaults]\r\nWhatUser=0\r\nUserName=bob\r\n"));
     QCOMPARE(folderEntries(), QStringList{"test.ini"});
   }
 

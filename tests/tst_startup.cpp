@@ -277,9 +277,13 @@ void tst_Startup::withoutLanguagesFolder() {
 void tst_Startup::failingStepSkipsTheRest() {
   stageShippedLanguages();
   // No temporary file can exist beside a file whose name has the longest length allowed, so the language
-  // file's rewrite is refused.
+  // file's rewrite is refused. The file needs one: a line without "=" is turned into an entry.
   const QString name = QString(251, 'l') + ".lng";
   QVERIFY(QFile::copy(QUORVANE_SHIPPED_LANGUAGES "/english.lng", folder("languages/" + name)));
+  QFile bare(folder("languages/" + name));
+  QVERIFY(bare.open(QIODevice::Append));
+  QVERIFY(bare.write("sBareKey\r\n") > 0);
+  bare.close();
   writeDefaults("DefaultLang=" + name.toLatin1() + "\r\nDefaultTypeConvert=2\r\n");
   QVERIFY(start());
 

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTextLayout>
@@ -60,6 +61,34 @@ QStyleOptionFrame frameOption(const QWidget* field) {
   option.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
   option.features = QStyleOptionFrame::None;
   return option;
+}
+
+// The style's frame of an edit, drawn once for every size, state and palette and copied from then on: the
+// seventeen fields come in two sizes, and an antialiased frame costs more to draw than the text inside it.
+QPixmap framePixmap(const QWidget* field) {
+  const QStyleOptionFrame option = frameOption(field);
+  const qreal ratio = field->devicePixelRatioF();
+  QString key = QStringLiteral("quorvane.edit.%1.%2x%3.%4.%5.%6.")
+                    .arg(field->style()->name())
+                    .arg(option.rect.width())
+                    .arg(option.rect.height())
+                    .arg(ratio)
+                    .arg(int(option.state))
+                    .arg(option.lineWidth);
+  // The colours themselves: two fields with equal palettes hold distinct palette objects.
+  for (int role = 0; role < QPalette::NColorRoles; ++role)
+    key += QString::number(option.palette.color(QPalette::ColorRole(role)).rgba(), 16) + QLatin1Char(',');
+  QPixmap frame;
+  if (QPixmapCache::find(key, &frame)) return frame;
+  frame = QPixmap((QSizeF(field->size()) * ratio).toSize());
+  frame.setDevicePixelRatio(ratio);
+  frame.fill(Qt::transparent);
+  {
+    QPainter painter(&frame);
+    field->style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, field);
+  }
+  QPixmapCache::insert(key, frame);
+  return frame;
 }
 
 // The context menu's entries use the line edit's own words, so that they read as in every other edit of
@@ -271,8 +300,7 @@ bool TEdit::event(QEvent* event) {
 
 void TEdit::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QStyleOptionFrame option = frameOption(this);
-  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+  painter.drawPixmap(0, 0, framePixmap(this));
   if (m_text.isEmpty()) return;
   const QRect area = textArea();
   painter.setClipRect(area);

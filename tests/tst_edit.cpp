@@ -183,6 +183,28 @@ class tst_Edit : public QObject {
     QCOMPARE(m_field->focusPolicy(), Qt::ClickFocus);
   }
 
+  // The frame is drawn once per size, state and colours and reused: it must still follow each of them.
+  void frameFollowsFocusAndColours() {
+    m_field->clear();
+    const auto frame = [this] { return m_field->grab().toImage(); };
+    const QImage plain = frame();
+    m_field->setFocus(Qt::MouseFocusReason);
+    const QImage focused = frame();
+    QVERIFY(focused != plain);
+    m_other->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(frame(), plain);
+    auto* twin = new TEdit(m_window.get(), QStringLiteral("twin"), {8, 40, 217, 21});
+    twin->show();
+    QCOMPARE(twin->grab().toImage(), plain);
+    QPalette dark = m_field->palette();
+    dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    m_field->setPalette(dark);
+    // Inside the frame, where only the frame's own fill is: the new button face.
+    QCOMPARE(frame().pixelColor(m_field->width() / 2, m_field->height() / 2), QColor(0x30, 0x30, 0x30));
+    QCOMPARE(twin->grab().toImage(), plain);
+  }
+
   void screenReaderReadsAndSelects() {
     m_field->setAccessibleName(QStringLiteral("Hosts per Network"));
     QAccessibleInterface* field = QAccessible::queryAccessibleInterface(m_field);

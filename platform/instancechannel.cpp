@@ -34,6 +34,9 @@ constexpr char kAck = '\x06';
 // this belongs to a start that hangs, and is broken rather than shutting every later start out for good.
 constexpr std::chrono::milliseconds kStaleLockTime{10000};
 
+// How long the listener rests after accepting failed for want of resources.
+constexpr std::chrono::milliseconds kAcceptRetry{100};
+
 int remainingMs(const QDeadlineTimer& deadline) { return int(std::max<qint64>(0, deadline.remainingTime())); }
 
 QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
@@ -362,7 +365,13 @@ void InstanceChannel::acceptConnections() {
     const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
-      return;  // EAGAIN: all taken; anything else (out of descriptors, say) is retried at the next wake
+      if (errno != EAGAIN) {
+        // Out of descriptors, say: the waiting client stays queued, and the listener rests a moment
+        // rather than waking the event loop again at once, over and over.
+        m_notifier->setEnabled(false);
+        QTimer::singleShot(kAcceptRetry, m_notifier, [notifier = m_notifier] { notifier->setEnabled(true); });
+      }
+      return;
     }
     new Connection(fd, this, [this](const QString& argument) { Q_EMIT handedOff(argument); });
   }

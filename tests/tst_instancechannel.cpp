@@ -11,11 +11,13 @@
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 using quorvane::InstanceChannel;
@@ -164,6 +166,57 @@ class tst_InstanceChannel : public QObject {
     QVERIFY(second.finish());
     QCOMPARE(second.lines(), QStringList{"HandedOff"});
     QCOMPARE(received.count(), 1);
+  }
+
+  // At its end an instance removes its socket file, but not one that took its place meanwhile.
+  void endRemovesOnlyItsOwnSocket() {
+    {
+      InstanceChannel primary;
+      QCOMPARE(primary.start(QString()), Role::Primary);
+    }
+    QCOMPARE(::access(QFile::encodeName(socketPath()).constData(), F_OK), -1);
+    auto primary = std::make_unique<InstanceChannel>();
+    QCOMPARE(primary->start(QString()), Role::Primary);
+    QCOMPARE(::unlink(QFile::encodeName(socketPath()).constData()), 0);
+    const int other = bindSocket(socketPath(), true);
+    const ino_t replacement = statOf(socketPath()).st_ino;
+    primary.reset();
+    QCOMPARE(statOf(socketPath()).st_ino, replacement);
+    ::close(other);
+  }
+
+  // With no descriptor left, a waiting client is neither lost nor retried in a busy loop: once descriptors
+  // are free again it is served.
+  void acceptWithoutDescriptorsWaitsCalmly() {
+    InstanceChannel primary;
+    QCOMPARE(primary.start(QString()), Role::Primary);
+    QSignalSpy received(&primary, &InstanceChannel::handedOff);
+    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath()).constData(), sizeof(address.sun_path) - 1);
+    QCOMPARE(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    // Every descriptor from the lowest free one up is refused.
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit usual{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &usual), 0);
+    const rlimit none{rlim_t(lowestFree), usual.rlim_max};
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    timespec before{}, after{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    QTest::qWait(500);
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &usual), 0);
+    const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    QVERIFY2(cpuMs < 150, qPrintable(QString::number(cpuMs)));  // a busy loop would take about 500
+    const QByteArray bytes = frame("served later");
+    QCOMPARE(::write(client, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    QTRY_COMPARE(received.count(), 1);
+    char answer = 0;
+    QCOMPARE(::read(client, &answer, 1), ssize_t(1));
+    QCOMPARE(answer, '\x06');
+    ::close(client);
   }
 
   void startAfterLockHolder_data() {

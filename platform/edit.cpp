@@ -68,8 +68,12 @@ QStyleOptionFrame frameOption(const QWidget* field) {
 QPixmap framePixmap(const QWidget* field) {
   const QStyleOptionFrame option = frameOption(field);
   const qreal ratio = field->devicePixelRatioF();
-  QString key = QStringLiteral("quorvane.edit.%1.%2x%3.%4.%5.%6.")
+  QString key = QStringLiteral("quorvane.edit.%1.%2x%3.%4,%5,%6x%7.%8.%9.%10.")
                     .arg(field->style()->name())
+                    .arg(field->width())
+                    .arg(field->height())
+                    .arg(option.rect.x())
+                    .arg(option.rect.y())
                     .arg(option.rect.width())
                     .arg(option.rect.height())
                     .arg(ratio)

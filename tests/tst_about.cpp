@@ -15,6 +15,7 @@
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
 
 using namespace quorvane;
@@ -90,12 +91,8 @@ void tst_About::initTestCase() {
 }
 
 void tst_About::init() {
-  m_folder = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_folder->isValid());
-  SetProgramLocationForTests(m_folder->path());
-  Settings() = SettingsValues{};
-  TextTable::Reset();
-  LangChanger().reset();
+  m_folder = test::FreshProgramFolder();
+  QVERIFY(m_folder);
   SetApplicationTitle("Quorvane");
   m_opened.clear();
   m_boxes = std::make_unique<ModalAnswerer>();

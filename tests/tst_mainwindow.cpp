@@ -20,6 +20,7 @@
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
 
 using namespace quorvane;
@@ -145,12 +146,8 @@ void tst_MainWindow::cleanupTestCase() {
 void tst_MainWindow::init() {
   m_form.reset();  // left over when an earlier init() failed, which skips cleanup()
   // Each window reads and writes its settings in a program folder of its own.
-  m_folder = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_folder->isValid());
-  SetProgramLocationForTests(m_folder->path());
-  Settings() = SettingsValues{};
-  TextTable::Reset();
-  LangChanger().reset();
+  m_folder = test::FreshProgramFolder();
+  QVERIFY(m_folder);
   m_opened.clear();
   m_boxes = std::make_unique<ModalAnswerer>();
   QVERIFY(openForm(QString(), QString()));

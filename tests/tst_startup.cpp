@@ -18,6 +18,7 @@
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
 
 using namespace quorvane;
@@ -103,12 +104,8 @@ class tst_Startup : public QObject {
 void tst_Startup::initTestCase() { SetAdapterSourceForTests(&m_adapters); }
 
 void tst_Startup::init() {
-  m_folder = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_folder->isValid());
-  SetProgramLocationForTests(m_folder->path());
-  Settings() = SettingsValues{};
-  TextTable::Reset();
-  LangChanger().reset();
+  m_folder = test::FreshProgramFolder();
+  QVERIFY(m_folder);
   // What the program's entry sets before the window exists.
   SetApplicationTitle("Quorvane");
   m_adapters.report = QList<Adapter>{adapter({{"192.168.28.6", "255.255.255.224"}})};

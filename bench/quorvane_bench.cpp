@@ -36,9 +36,9 @@
 #include "dialogs/dlgshowinfo.h"
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
+#include "widgets/errorguard.h"
 
 extern char** environ;
 

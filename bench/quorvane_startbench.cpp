@@ -11,8 +11,8 @@
 #include "main/program.h"
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
+#include "widgets/errorguard.h"
 
 int main(int argc, char** argv) {
   using namespace quorvane;

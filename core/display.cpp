@@ -20,8 +20,6 @@ constexpr auto kOctetBits = [] {
 
 }  // namespace
 
-std::string ByteToBin(std::uint8_t octet) { return std::string(kOctetBits[octet].data(), 8); }
-
 DisplayText ConvertTostring(Ipv4 value, std::uint8_t displayType) {
   static constexpr char kHexDigits[] = "0123456789ABCDEF";
   DisplayText text;

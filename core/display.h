@@ -13,9 +13,6 @@ namespace quorvane {
 // The display types, numbered as the entries of the display-type selector and stored in the settings.
 enum DisplayType : std::uint8_t { kBinary = 0, kDecimal = 1, kHexadecimal = 2 };
 
-// The eight bits of an octet, most significant first: 6 gives "00000110".
-std::string ByteToBin(std::uint8_t octet);
-
 // A value written in a display type: at most 35 characters, held without a heap allocation, since a
 // calculation writes seven of them.
 class DisplayText {

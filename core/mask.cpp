@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/exception.h"
+#include "core/text.h"
 
 namespace quorvane {
 
@@ -22,13 +23,6 @@ namespace {
 
 [[noreturn]] void failConversion(std::string_view text) {
   throw ConvertError("'" + std::string(text) + "' is not a valid integer value");
-}
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -55,7 +49,7 @@ std::int32_t ParsePrefixNumber(std::string_view text) {
     std::uint32_t value = 0;
     int significant = 0;
     for (; i < text.size(); ++i) {
-      const int digit = hexDigit(text[i]);
+      const int digit = HexDigit(text[i]);
       if (digit < 0) failConversion(text);
       if (value != 0 || digit != 0) ++significant;
       if (significant > 8) failConversion(text);
@@ -114,6 +108,20 @@ std::string WriteMask(Ipv4 mask, MaskForm form) {
       break;
   }
   return InetNtoa(mask);
+}
+
+int StepPrefix(int p, bool up) {
+  if (up) return p < kMaskTableLast ? p + 1 : kMaskTableFirst;
+  return p > kMaskTableFirst ? p - 1 : kMaskTableLast;
+}
+
+std::array<MaskTableRow, kMaskTableLast - kMaskTableFirst + 1> MaskTableRows() {
+  std::array<MaskTableRow, kMaskTableLast - kMaskTableFirst + 1> rows{};
+  for (int p = kMaskTableFirst; p <= kMaskTableLast; ++p) {
+    const Ipv4 mask = PrefixToMask(p);
+    rows[std::size_t(p - kMaskTableFirst)] = {p, mask, ~mask, (std::int64_t{1} << (32 - p)) - 2};
+  }
+  return rows;
 }
 
 }  // namespace quorvane

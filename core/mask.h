@@ -1,7 +1,9 @@
 // Subnet masks: prefix lengths, the contiguity test and the three written forms of the mask field.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/ipv4.h"
@@ -38,5 +40,23 @@ Ipv4 ReadMask(std::string_view text, MaskForm& form);
 
 // The mask written in the given form: dotted, inverted dotted, or "/" and the prefix length.
 std::string WriteMask(Ipv4 mask, MaskForm form);
+
+// The spinner's step from prefix length p: up gives p + 1 and down p - 1, inside /8 to /30, where either
+// end wraps to the other. A prefix outside that range steps to its nearer end's wrap (/31 up gives /8,
+// /5 down gives /30) and otherwise moves by one toward the range.
+int StepPrefix(int p, bool up);
+
+// One row of the mask table: a prefix length with its mask, inverted mask and usable hosts.
+struct MaskTableRow {
+  int prefix;
+  Ipv4 mask;
+  Ipv4 inverse;
+  std::int64_t hosts;  // 2^(32 - prefix) - 2
+};
+
+// The mask table, /8 first and /30 last: the prefixes the spinner steps through.
+inline constexpr int kMaskTableFirst = 8;
+inline constexpr int kMaskTableLast = 30;
+std::array<MaskTableRow, kMaskTableLast - kMaskTableFirst + 1> MaskTableRows();
 
 }  // namespace quorvane

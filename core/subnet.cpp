@@ -24,4 +24,6 @@ Subnet CalculateSubnet(Ipv4 address, Ipv4 mask) {
   return s;
 }
 
+std::string HostRangeText(const Subnet& s) { return InetNtoa(s.minHost) + " - " + InetNtoa(s.maxHost); }
+
 }  // namespace quorvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/ipv4.h"
 
@@ -24,5 +25,8 @@ struct Subnet {
 // maxHost the broadcast address and hosts 2. Every other prefix leaves the network and broadcast
 // addresses out of the host range.
 Subnet CalculateSubnet(Ipv4 address, Ipv4 mask);
+
+// The host range as the result field shows it: "192.168.28.1 - 192.168.28.30".
+std::string HostRangeText(const Subnet& s);
 
 }  // namespace quorvane

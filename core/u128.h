@@ -49,7 +49,9 @@ struct U128 {
 
   constexpr bool isZero() const { return hi == 0 && lo == 0; }
   // Bit i counted from the most significant (0) to the least significant (127) of `width` bits.
-  constexpr bool bitFromTop(int i, int width = 128) const { return !((*this >> (width - 1 - i)) & U128(1)).isZero(); }
+  constexpr bool bitFromTop(int i, int width = 128) const {
+    return !((*this >> (width - 1 - i)) & U128(1)).isZero();
+  }
 };
 
 // The value with the top `prefix` bits of a `width`-bit field set (width 32 for IPv4, 128 for IPv6).

@@ -1,7 +1,9 @@
 // The choice among the machine's own addresses: one radio button per address.
 #pragma once
 
-#include "platform/controls.h"
+#include "widgets/buttons.h"
+#include "widgets/dialogform.h"
+#include "widgets/radiogroup.h"
 
 namespace quorvane {
 

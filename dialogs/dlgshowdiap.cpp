@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
-#include "main/quorvaneform.h"
 #include "settings/texttable.h"
 
 namespace quorvane {
@@ -79,12 +78,7 @@ void TdlgShowDiap::fillRow(int row, const QString& entry) {
 }
 
 void TdlgShowDiap::btnChooseClick() {
-  const QString block = sgDiap->cell(0, sgDiap->currentDataRow());
-  const qsizetype slash = block.indexOf(u'/');
-  if (TQuorvaneForm* form = QuorvaneForm()) {
-    form->addressField()->setText(slash < 0 ? QString() : block.left(slash));
-    form->maskField()->setText(slash < 0 ? block : block.mid(slash));
-  }
+  m_chosenBlock = sgDiap->cell(0, sgDiap->currentDataRow());
   accept();
 }
 

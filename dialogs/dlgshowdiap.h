@@ -1,7 +1,9 @@
-// The reserved-blocks table: one row per text-table entry; the chosen block goes into the main window.
+// The reserved-blocks table: one row per text-table entry; closed with OK, it gives the chosen block.
 #pragma once
 
-#include "platform/controls.h"
+#include "widgets/buttons.h"
+#include "widgets/dialogform.h"
+#include "widgets/stringgrid.h"
 
 namespace quorvane {
 
@@ -12,9 +14,10 @@ class TdlgShowDiap : public TDialogForm {
 
   // Fills the headers and the 17 rows from the text table (sBlock6 is not shown).
   void FormCreate();
-  // Splits column 0 of the current row at its first "/" into the address and mask fields; closes with OK.
-  // Also the grid's double-click handler.
+  // Chooses column 0 of the current row and closes with OK. Also the grid's double-click handler.
   void btnChooseClick();
+  // The block of the row chosen ("10.0.0.0/8"); empty until one is.
+  QString chosenBlock() const { return m_chosenBlock; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,6 +28,7 @@ class TdlgShowDiap : public TDialogForm {
   TStringGrid* sgDiap;
   TButton* btnChoose;
   TButton* btnCancel;
+  QString m_chosenBlock;
 };
 
 // The dialog while it is open (null otherwise).

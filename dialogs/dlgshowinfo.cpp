@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
-#include "main/quorvaneform.h"
+#include "core/mask.h"
 #include "settings/texttable.h"
 
 namespace quorvane {
@@ -13,13 +13,7 @@ TdlgShowInfo* dlgShowInfo = nullptr;
 
 namespace {
 
-QString dotted(quint32 value) {
-  return QStringLiteral("%1.%2.%3.%4")
-      .arg(value >> 24)
-      .arg((value >> 16) & 0xFF)
-      .arg((value >> 8) & 0xFF)
-      .arg(value & 0xFF);
-}
+QString dotted(Ipv4 value) { return QString::fromStdString(InetNtoa(value)); }
 
 }  // namespace
 
@@ -55,22 +49,17 @@ void TdlgShowInfo::FormCreate() {
   sgMask->setCell(0, 9, Tr(Text::sClass) + QStringLiteral(" B"));
   sgMask->setCell(0, 17, Tr(Text::sClass) + QStringLiteral(" C"));
 
-  // From the /30 mask at the bottom upwards, one more host bit each row.
-  quint32 mask = 0xFFFFFFFCu;
-  for (int k = 2; k <= 24; ++k) {
-    const int row = 25 - k;
-    sgMask->setCell(1, row, dotted(mask));
-    sgMask->setCell(2, row, dotted(~mask));
-    sgMask->setCell(3, row, QString::number(static_cast<qint64>(~mask) - 1));
-    sgMask->setCell(4, row, QStringLiteral("/%1").arg(32 - k));
-    mask &= ~(1u << k);
+  int row = 1;
+  for (const MaskTableRow& mask : MaskTableRows()) {
+    sgMask->setCell(1, row, dotted(mask.mask));
+    sgMask->setCell(2, row, dotted(mask.inverse));
+    sgMask->setCell(3, row, QString::number(mask.hosts));
+    sgMask->setCell(4, row, QStringLiteral("/%1").arg(mask.prefix));
+    ++row;
   }
 }
 
-void TdlgShowInfo::btnChooseClick() {
-  if (TQuorvaneForm* form = QuorvaneForm())
-    form->maskField()->setText(sgMask->cell(1, sgMask->currentDataRow()));
-}
+void TdlgShowInfo::btnChooseClick() { m_chosenMask = sgMask->cell(1, sgMask->currentDataRow()); }
 
 void TdlgShowInfo::sgMaskDblClick() {
   btnChooseClick();

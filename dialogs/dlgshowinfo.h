@@ -1,7 +1,9 @@
-// The subnet mask table: every prefix from /8 to /30; the chosen row's mask goes into the main window.
+// The subnet mask table: every prefix from /8 to /30; closed with OK, it gives the chosen row's mask.
 #pragma once
 
-#include "platform/controls.h"
+#include "widgets/buttons.h"
+#include "widgets/dialogform.h"
+#include "widgets/stringgrid.h"
 
 namespace quorvane {
 
@@ -12,10 +14,12 @@ class TdlgShowInfo : public TDialogForm {
 
   // Fills the grid: headers and class labels from the text table, the 23 rows computed.
   void FormCreate();
-  // Writes the mask of the current row into the main window's mask field and closes with OK.
+  // Chooses the mask of the current row and closes with OK.
   void sgMaskDblClick();
-  // The same write; the button's own OK result closes the dialog.
+  // The same choice; the button's own OK result closes the dialog.
   void btnChooseClick();
+  // The dotted mask of the row chosen; empty until one is.
+  QString chosenMask() const { return m_chosenMask; }
 
  protected:
   // Esc is not this dialog's way out: only Cancel and the close box cancel it.
@@ -26,6 +30,7 @@ class TdlgShowInfo : public TDialogForm {
   TStringGrid* sgMask;
   TButton* btnChoose;
   TButton* btnCancel;
+  QString m_chosenMask;
 };
 
 // The dialog while it is open (null otherwise).

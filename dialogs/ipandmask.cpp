@@ -8,12 +8,6 @@ namespace quorvane {
 
 namespace {
 
-// The system reports each text in a fixed field that ends at its first NUL.
-QByteArray fieldText(const QByteArray& field) {
-  const qsizetype end = field.indexOf('\0');
-  return end < 0 ? field : field.left(end);
-}
-
 // Blanks and control characters: every byte up to 32.
 bool isBlankText(const QByteArray& text) {
   for (const char c : text)
@@ -37,12 +31,12 @@ void TIPAndMask::ReadAddresses() {
   if (!adapters) return;
   for (const Adapter& adapter : *adapters) {
     for (const AdapterAddress& entry : adapter.addresses) {
-      const QByteArray address = fieldText(entry.address);
+      const QByteArray& address = entry.address;
       // An empty entry ends the adapter's list, whatever follows it.
       if (isBlankText(address)) break;
       TAddressItem& item = Addresses.Add();
       item.IpAddress = QString::fromLocal8Bit(address);
-      item.IpMAsk = QString::fromLocal8Bit(fieldText(entry.mask));
+      item.IpMAsk = QString::fromLocal8Bit(entry.mask);
       item.IpContext = entry.context;
     }
   }

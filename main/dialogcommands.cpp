@@ -1,21 +1,30 @@
 // The main window's reference dialogs and its own-address command.
+#include "dialogs/dialoguse.h"
 #include "dialogs/dlgselectaddresses.h"
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
 #include "dialogs/ipandmask.h"
-#include "main/dialoguse.h"
 #include "main/quorvaneform.h"
 
 namespace quorvane {
 
 void TQuorvaneForm::actShowInfoExecute() {
   const DialogUse<TdlgShowInfo> dialog(dlgShowInfo, this);
-  if (dialog.execAccepted()) command("actCalculate")->trigger();
+  if (!dialog.execAccepted()) return;
+  edMask->setText(dialog->chosenMask());
+  command("actCalculate")->trigger();
 }
 
 void TQuorvaneForm::actShowDiapExecute() {
   const DialogUse<TdlgShowDiap> dialog(dlgShowDiap, this);
-  if (dialog.execAccepted()) command("actCalculate")->trigger();
+  if (!dialog.execAccepted()) return;
+  // The block splits at its first "/": the address before it, the prefix mask from it on. A block
+  // without one is taken as a mask alone.
+  const QString block = dialog->chosenBlock();
+  const qsizetype slash = block.indexOf(u'/');
+  edAddress->setText(slash < 0 ? QString() : block.left(slash));
+  edMask->setText(slash < 0 ? block : block.mid(slash));
+  command("actCalculate")->trigger();
 }
 
 void TQuorvaneForm::actMyParametersExecute() {

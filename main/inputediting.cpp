@@ -5,9 +5,9 @@
 #include "core/exception.h"
 #include "core/subnet.h"
 #include "main/quorvaneform.h"
-#include "platform/messagebox.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "widgets/messagebox.h"
 
 namespace quorvane {
 
@@ -70,7 +70,7 @@ void TQuorvaneForm::actCalculateExecute() {
     edMinIP->setText(dotted(s.minHost));
     edMinIPBIN->setText(additional(s.minHost));
     edHostNum->setText(QString::number(s.hosts));
-    edHostRange->setText(edMinIP->text() + QStringLiteral(" - ") + edMaxIP->text());
+    edHostRange->setText(QString::fromStdString(HostRangeText(s)));
   } catch (const Exception&) {
     // Any other failure of the calculation: the results stay all empty, never half-written.
     clearResults();
@@ -89,19 +89,8 @@ void TQuorvaneForm::udMaskChangingEx(bool& allowChange, int, UpDownDirection dir
       ShowCenteredMessage(this, Tr(Text::sErrorInMask), MessageKind::Error);
       return;
     }
-    const int p = MaskToPrefix(mask);
-    int next;
-    switch (direction) {
-      case UpDownDirection::Up:
-        next = p < 30 ? p + 1 : 8;
-        break;
-      case UpDownDirection::Down:
-        next = p > 8 ? p - 1 : 30;
-        break;
-      case UpDownDirection::None:
-      default:
-        return;
-    }
+    if (direction == UpDownDirection::None) return;
+    const int next = StepPrefix(MaskToPrefix(mask), direction == UpDownDirection::Up);
     edMask->setText(QString::fromLatin1(WriteMask(PrefixToMask(next), FMaskForm)));
     command("actCalculate")->trigger();
   } catch (const Exception&) {

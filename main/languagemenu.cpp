@@ -3,10 +3,10 @@
 #include <QDir>
 
 #include "main/quorvaneform.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
+#include "widgets/errorguard.h"
 
 namespace quorvane {
 
@@ -30,9 +30,9 @@ void TQuorvaneForm::ListLang() {
 
   // Every entry the folder lists under the mask, sub-folders included, in the file system's order.
   const QDir folder(ProgramFolder() + QStringLiteral("/languages"));
-  const QStringList entries = folder.entryList({QStringLiteral("*.lng")},
-                                               QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                               QDir::Unsorted);
+  const QStringList entries =
+      folder.entryList({QStringLiteral("*.lng")},
+                       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
   int index = 0;
   for (const QString& name : entries) {
     if (name.isEmpty()) continue;

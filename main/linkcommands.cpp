@@ -1,5 +1,5 @@
 // The main window's link commands and the about box.
-#include "main/dialoguse.h"
+#include "dialogs/dialoguse.h"
 #include "main/quorvaneform.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"

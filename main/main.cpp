@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "main/program.h"
-#include "platform/errorguard.h"
+#include "widgets/errorguard.h"
 
 int main(int argc, char** argv) {
   using namespace quorvane;

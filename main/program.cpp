@@ -4,9 +4,9 @@
 #include <QApplication>
 
 #include "main/quorvaneform.h"
-#include "platform/errorguard.h"
 #include "platform/instancechannel.h"
 #include "platform/programfolder.h"
+#include "widgets/errorguard.h"
 
 namespace quorvane {
 

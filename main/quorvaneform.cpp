@@ -8,12 +8,15 @@
 
 #include "dialogs/ipandmask.h"
 #include "main/artwork.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
 #include "settings/versiontext.h"
+#include "widgets/buttons.h"
+#include "widgets/errorguard.h"
+#include "widgets/groupbox.h"
+#include "widgets/image.h"
 
 namespace quorvane {
 
@@ -103,7 +106,8 @@ TAction* TQuorvaneForm::command(const char* name) const {
 
 template <typename Signal, typename Sender>
 void TQuorvaneForm::bind(Sender* sender, Signal signal, void (TQuorvaneForm::*handler)()) {
-  connect(sender, signal, this, [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+  connect(sender, signal, this,
+          [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
 }
 
 void TQuorvaneForm::createCommands() {
@@ -178,8 +182,9 @@ void TQuorvaneForm::createMenu() {
 
 void TQuorvaneForm::createToolBar() {
   ToolBar1 = new TToolBar(this, QStringLiteral("ToolBar1"));
-  for (const char* name : {"actCalculate", "actMyParameters", "actShowDiap", "actClearAll", "", "actSetClassA",
-                           "actSetClassB", "actSetClassC", "actShowInfo", "", "actHome", "actAbout"}) {
+  for (const char* name :
+       {"actCalculate", "actMyParameters", "actShowDiap", "actClearAll", "", "actSetClassA", "actSetClassB",
+        "actSetClassC", "actShowInfo", "", "actHome", "actAbout"}) {
     if (*name)
       ToolBar1->addAction(command(name));
     else
@@ -198,15 +203,17 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
   QFont bold = title->font();
   bold.setBold(true);
   title->setFont(bold);
-  auto* hint = new TLabel(box, QStringLiteral("Label10"),
-                          QStringLiteral("Type address (for example: 192.168.28.6) and subnet mask (for example: "
-                                         "/27 either 255.255.255.224 or 0.0.0.15), and press button "
-                                         "\"Calculate\""),
-                          {72, 32, 385, 33});
+  auto* hint =
+      new TLabel(box, QStringLiteral("Label10"),
+                 QStringLiteral("Type address (for example: 192.168.28.6) and subnet mask (for example: "
+                                "/27 either 255.255.255.224 or 0.0.0.15), and press button "
+                                "\"Calculate\""),
+                 {72, 32, 385, 33});
   hint->setWordWrap(true);
   hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-  edAddress = new TLabeledEdit(box, QStringLiteral("edAddress"), QStringLiteral("Address"), {112, 73, 121, 21});
+  edAddress =
+      new TLabeledEdit(box, QStringLiteral("edAddress"), QStringLiteral("Address"), {112, 73, 121, 21});
   edMask = new TLabeledEdit(box, QStringLiteral("edMask"), QStringLiteral("Subnet Mask"), {112, 96, 105, 21});
   bind(edAddress, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
   bind(edMask, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
@@ -250,8 +257,10 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
 }
 
 void TQuorvaneForm::createInputGroup(QWidget* client) {
-  auto* box = new TGroupBox(client, QStringLiteral("gbInput"), QStringLiteral("Input Data"), {0, 125, 466, 144});
-  auto* view = new TLabel(box, QStringLiteral("Label1"), QStringLiteral("Additional view"), {8, 14, 225, kRowHeight});
+  auto* box =
+      new TGroupBox(client, QStringLiteral("gbInput"), QStringLiteral("Input Data"), {0, 125, 466, 144});
+  auto* view =
+      new TLabel(box, QStringLiteral("Label1"), QStringLiteral("Additional view"), {8, 14, 225, kRowHeight});
   view->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   cbType = new TComboBox(box, QStringLiteral("cbType"), {kSecondLeft, 14, kSecondWidth, kRowHeight});
   view->setBuddy(cbType);
@@ -268,10 +277,11 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
     TEdit** second;
     const char* secondName;
   } rows[] = {
-      {"lblInputAddress", "Address", &edInputAddress, "edInputAddress", &edInputAddressBIN, "edInputAddressBIN"},
+      {"lblInputAddress", "Address", &edInputAddress, "edInputAddress", &edInputAddressBIN,
+       "edInputAddressBIN"},
       {"lblInputMask", "Subnet Mask", &edInputMask, "edInputMask", &edInputMaskBIN, "edInputMaskBIN"},
-      {"lbledInputMaskInverse", "Inverted Mask", &edInputMaskInverse, "edInputMaskInverse", &edInputMaskInverseBIN,
-       "edInputMaskInverseBIN"},
+      {"lbledInputMaskInverse", "Inverted Mask", &edInputMaskInverse, "edInputMaskInverse",
+       &edInputMaskInverseBIN, "edInputMaskInverseBIN"},
       {"lblInputPrefix", "Prefix", &edInputPrefix, "edInputPrefix", nullptr, nullptr},
   };
   int top = 39;
@@ -282,7 +292,8 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
     *row.first = new TEdit(box, QLatin1String(row.firstName), {kFirstLeft, top, kFirstWidth, kRowHeight});
     label->setBuddy(*row.first);
     if (row.second) {
-      *row.second = new TEdit(box, QLatin1String(row.secondName), {kSecondLeft, top, kSecondWidth, kRowHeight});
+      *row.second =
+          new TEdit(box, QLatin1String(row.secondName), {kSecondLeft, top, kSecondWidth, kRowHeight});
       NameAfterLabels(*row.second, {label, view});
     }
     top += 24;
@@ -335,9 +346,15 @@ void TQuorvaneForm::createResultGroup(QWidget* client) {
                   {box->findChild<TLabel*>(QStringLiteral("lblMinIP")),
                    box->findChild<TLabel*>(QStringLiteral("lblMaxIP"))},
                   QStringLiteral(" - "));
-  m_results = {edInputAddress, edInputAddressBIN, edInputMask, edInputMaskBIN, edInputMaskInverse,
-               edInputMaskInverseBIN, edInputPrefix, edNetwork, edNetworkBIN, edBroadcast, edBroadcastBIN,
-               edMaxIP, edMaxIPBIN, edMinIP, edMinIPBIN, edHostNum, edHostRange};
+  m_results = {edInputAddress,     edInputAddressBIN,
+               edInputMask,        edInputMaskBIN,
+               edInputMaskInverse, edInputMaskInverseBIN,
+               edInputPrefix,      edNetwork,
+               edNetworkBIN,       edBroadcast,
+               edBroadcastBIN,     edMaxIP,
+               edMaxIPBIN,         edMinIP,
+               edMinIPBIN,         edHostNum,
+               edHostRange};
 }
 
 void TQuorvaneForm::FormCreate() {

@@ -6,8 +6,14 @@
 #include <array>
 
 #include "core/mask.h"
-#include "platform/controls.h"
 #include "settings/formini.h"
+#include "widgets/action.h"
+#include "widgets/bars.h"
+#include "widgets/combobox.h"
+#include "widgets/edit.h"
+#include "widgets/labelededit.h"
+#include "widgets/menu.h"
+#include "widgets/updown.h"
 
 namespace quorvane {
 
@@ -59,7 +65,7 @@ class TQuorvaneForm : public TFormINI {
   MaskForm maskForm() const { return FMaskForm; }
 
   TAction* command(const char* name) const;
-  // The two inputs, which the reference dialogs write.
+  // The two inputs, for tests and benchmarks that type into them.
   TLabeledEdit* addressField() const { return edAddress; }
   TLabeledEdit* maskField() const { return edMask; }
 

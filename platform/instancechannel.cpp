@@ -21,6 +21,8 @@
 #include <functional>
 #include <utility>
 
+#include "core/text.h"
+
 namespace quorvane {
 
 namespace {
@@ -61,14 +63,6 @@ QString privateRuntimeFolder() {
     return {};
   }
   return folder;
-}
-
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-void cutUtf8(QByteArray& text, qsizetype limit) {
-  if (text.size() <= limit) return;
-  qsizetype cut = limit;
-  while (cut > 0 && (uchar(text.at(cut)) & 0xC0) == 0x80) --cut;
-  text.truncate(cut);
 }
 
 sockaddr_un socketAddress(const QString& path) {
@@ -131,7 +125,8 @@ bool sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadlin
   QByteArray payload = argument.toUtf8();
   if (payload.size() > InstanceChannel::kMaxArgumentBytes) {
     qWarning("InstanceChannel: argument of %lld bytes cut to the hand-off limit", qlonglong(payload.size()));
-    cutUtf8(payload, InstanceChannel::kMaxArgumentBytes);
+    payload.truncate(qsizetype(Utf8CutLength({payload.constData(), std::size_t(payload.size())},
+                                             InstanceChannel::kMaxArgumentBytes)));
   }
   QByteArray frame(kTag, kTagSize);
   frame.resize(kHeaderSize);

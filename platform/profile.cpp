@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/text.h"
+
 namespace quorvane::profile {
 
 namespace {
@@ -30,13 +32,7 @@ bool sameName(QByteArrayView a, QByteArrayView b) {
   return true;
 }
 
-QByteArrayView trimBlanks(QByteArrayView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
-  return text.sliced(begin, end - begin);
-}
+QByteArrayView trimBlanks(QByteArrayView text) { return TrimIf(text, isBlank); }
 
 QByteArrayView unquote(QByteArrayView value) {
   if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()) {
@@ -170,18 +166,11 @@ FileContent loadFile(const QString& path) {
   return {FileState::Read, std::move(bytes)};
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::optional<int> parseInteger(QByteArrayView text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     quint64 value = 0;
     for (const char c : text.sliced(2)) {
-      const int digit = hexDigit(c);
+      const int digit = HexDigit(c);
       if (digit < 0) return std::nullopt;
       value = value * 16 + quint64(digit);
       if (value > 0xFFFFFFFFu) return std::nullopt;
@@ -295,6 +284,13 @@ FileSnapshot::FileSnapshot(const QString& path) {
             : file.state == FileState::Missing ? State::Missing
                                                : State::Unreadable;
   if (m_state == State::Read) m_content = std::make_shared<const Content>(std::move(file.bytes));
+}
+
+FileSnapshot FileSnapshot::FromBytes(QByteArray bytes) {
+  FileSnapshot snapshot(QString{});
+  snapshot.m_state = State::Read;
+  snapshot.m_content = std::make_shared<const Content>(std::move(bytes));
+  return snapshot;
 }
 
 const QByteArray& FileSnapshot::bytes() const {

@@ -59,6 +59,8 @@ class FileSnapshot {
   enum class State { Missing, Read, Unreadable };
 
   explicit FileSnapshot(const QString& path);
+  // The bytes of a file already read (State::Read), so that one reading serves every lookup that follows.
+  static FileSnapshot FromBytes(QByteArray bytes);
 
   State state() const { return m_state; }
   // The file's bytes as read; empty unless the state is Read.

@@ -9,6 +9,7 @@
 
 #include "platform/shell.h"
 #include "settings/versiontext.h"
+#include "widgets/buttons.h"
 
 namespace quorvane {
 
@@ -63,7 +64,8 @@ TAboutBox::TAboutBox(QWidget* owner) : TDialogForm(owner) {
   serif.setPixelSize(21);
   serif.setBold(true);
   title->setFont(serif);
-  new TLabel(this, QStringLiteral("Label4"), QStringLiteral("Official site of the program"), {32, 58, 176, 16});
+  new TLabel(this, QStringLiteral("Label4"), QStringLiteral("Official site of the program"),
+             {32, 58, 176, 16});
   auto* home = new TLinkLabel(this, QStringLiteral("lHome"), QLatin1String(kHomePageName), {210, 58});
   auto* letters = new TLabel(this, QStringLiteral("Label5"),
                              QStringLiteral("Letters with wishes and error messages send to the address"),

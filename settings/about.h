@@ -1,7 +1,8 @@
 // The about box: the full version text, the home page and the support address.
 #pragma once
 
-#include "platform/controls.h"
+#include "widgets/dialogform.h"
+#include "widgets/label.h"
 
 namespace quorvane {
 

@@ -2,10 +2,10 @@
 #include "settings/formini.h"
 
 #include "core/exception.h"
-#include "platform/errorguard.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
+#include "widgets/errorguard.h"
 
 namespace quorvane {
 

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "platform/controls.h"
+#include "widgets/form.h"
 
 namespace quorvane {
 

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "core/exception.h"
+#include "core/text.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
@@ -34,11 +35,7 @@ bool isBlankOrControl(QChar c) { return c.unicode() <= 32; }
 
 template <typename View>
 View trimBlanksAndControls(View text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && isBlankOrControl(text[begin])) ++begin;
-  while (end > begin && isBlankOrControl(text[end - 1])) --end;
-  return text.sliced(begin, end - begin);
+  return TrimIf(text, [](auto c) { return isBlankOrControl(c); });
 }
 
 // The file with every line that holds no "=" trimmed and, unless empty or a "[...]" line, turned into an
@@ -93,14 +90,8 @@ std::optional<profile::FileSnapshot> readLanguageFile(const QString& path) {
 // A value cut to its byte limit may end inside a UTF-8 sequence; that incomplete character is dropped rather
 // than shown as a replacement character.
 QString decodeValue(QByteArray bytes) {
-  if (bytes.size() >= kMaxValueBytes) {
-    qsizetype lead = bytes.size() - 1;
-    while (lead > 0 && bytes.size() - lead < 4 && (static_cast<unsigned char>(bytes[lead]) & 0xC0) == 0x80)
-      --lead;
-    const unsigned char first = static_cast<unsigned char>(bytes[lead]);
-    const qsizetype needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
-    if (bytes.size() - lead < needed) bytes.truncate(lead);
-  }
+  if (bytes.size() >= kMaxValueBytes)
+    bytes.truncate(qsizetype(Utf8CutLength({bytes.constData(), std::size_t(bytes.size())}, bytes.size())));
   return QString::fromUtf8(bytes);
 }
 
@@ -239,11 +230,11 @@ QString lookupText(const std::optional<profile::FileSnapshot>& file, const QStri
 
 TLangChanger::TLangChanger() = default;
 
-void TLangChanger::setLangFile(const QString& path) {
-  if (path == m_langFile) return;
+std::optional<profile::FileSnapshot> TLangChanger::loadLangFile(const QString& path) {
+  if (path == m_langFile) return readLanguageFile(m_langFile);
   m_langFile = trimBlanksAndControls(QStringView(path)).toString();
   // A folder (even one called x.lng), a device or a pipe is no language file: it counts as missing.
-  if (m_langFile.isEmpty() || !QFileInfo(m_langFile).isFile()) return;
+  if (m_langFile.isEmpty() || !QFileInfo(m_langFile).isFile()) return std::nullopt;
 
   QFile file(m_langFile);
   QByteArray bytes;
@@ -254,16 +245,18 @@ void TLangChanger::setLangFile(const QString& path) {
   }
   file.close();
   // A file with zero bytes is in some other encoding; rewriting it line by line would corrupt it.
-  if (bytes.contains('\0')) return;
+  if (bytes.contains('\0')) return std::nullopt;
 
   // A file that is already in its rewritten form is not written again, so a language in a folder the user
   // cannot write (an installation for every user) loads as well as one in a folder of the user's own.
-  const QByteArray rewritten = withBareKeysAsEntries(bytes);
-  if (rewritten == bytes) return;
-  QString reason;
-  if (!profile::WriteFileAtomically(m_langFile, rewritten, &reason)) {
-    throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason).toStdString());
+  QByteArray rewritten = withBareKeysAsEntries(bytes);
+  if (rewritten != bytes) {
+    QString reason;
+    if (!profile::WriteFileAtomically(m_langFile, rewritten, &reason)) {
+      throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason).toStdString());
+    }
   }
+  return profile::FileSnapshot::FromBytes(std::move(rewritten));
 }
 
 void TLangChanger::setSeparator(const QString& separator) {
@@ -274,11 +267,12 @@ void TLangChanger::TranslateForm(QWidget* form) {
   // Read once for the whole call: a language file has about a hundred entries, and reading it anew for each
   // of them made a switch of language cost milliseconds.
   const std::optional<profile::FileSnapshot> file = readLanguageFile(m_langFile);
-  if (!file) return;
-  const QList<QWidget*> forms = form != nullptr ? QList<QWidget*>{form} : OpenForms();
-  if (forms.isEmpty()) return;
+  if (file) translateForms(form != nullptr ? QList<QWidget*>{form} : OpenForms(), *file);
+}
 
-  for (const QByteArray& key : file->ReadKeyNames(kSection)) {
+void TLangChanger::translateForms(const QList<QWidget*>& forms, const profile::FileSnapshot& file) {
+  if (forms.isEmpty()) return;
+  for (const QByteArray& key : file.ReadKeyNames(kSection)) {
     // Text keys have no point: their candidate class "T" is no form.
     const qsizetype point = key.indexOf('.');
     if (point < 0) continue;
@@ -291,7 +285,7 @@ void TLangChanger::TranslateForm(QWidget* form) {
       }
       if (!value) {
         value =
-            ExpandLineBreaks(decodeValue(file->ReadString(kSection, key, kUnreadableValue, kMaxValueBytes)));
+            ExpandLineBreaks(decodeValue(file.ReadString(kSection, key, kUnreadableValue, kMaxValueBytes)));
       }
       ApplyEntry(target, path, *value);
     }
@@ -350,11 +344,11 @@ void LoadLanguage() {
   TLangChanger& translator = LangChanger();
   const QString& name = Settings().DefaultLang;
   // A name that is no plain file name is taken as a missing file: no rewrite, and every text shows its key.
-  translator.setLangFile(isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name
-                                               : QString());
-  translator.TranslateForm();
-  // The 32 texts are looked up in one reading of the file, which LookupText would read once per key.
-  const std::optional<profile::FileSnapshot> file = readLanguageFile(translator.LangFile());
+  // One reading of the file serves the rewrite, the translation of every open form and the 32 texts of the
+  // text table.
+  const std::optional<profile::FileSnapshot> file = translator.loadLangFile(
+      isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name : QString());
+  if (file) translator.translateForms(OpenForms(), *file);
   TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
 }
 

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "platform/profile.h"
 
 namespace quorvane {
 
@@ -21,7 +24,7 @@ class TLangChanger : public QObject {
   // file ..."), both with the new path already kept. A folder or a missing file is not rewritten, nor is a
   // file holding a zero byte (16-bit Unicode, say), which is never read for entries either.
   QString LangFile() const { return m_langFile; }
-  void setLangFile(const QString& path);
+  void setLangFile(const QString& path) { (void)loadLangFile(path); }
 
   // The separator of list items: "," unless another non-blank text is assigned.
   QString Separator() const { return m_separator; }
@@ -43,6 +46,12 @@ class TLangChanger : public QObject {
   void reset();
 
  private:
+  friend void LoadLanguage();
+  // setLangFile, giving the file as it stands afterwards when it may be read for entries: the reading that
+  // the rewrite made, so that a language switch reads its file once.
+  std::optional<profile::FileSnapshot> loadLangFile(const QString& path);
+  void translateForms(const QList<QWidget*>& forms, const profile::FileSnapshot& file);
+
   QString m_langFile;
   QString m_separator = QStringLiteral(",");
 };

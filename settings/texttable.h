@@ -9,17 +9,40 @@ namespace quorvane {
 
 // The keys in the order in which a refill looks them up.
 enum class Text {
-  sfilehelp, sForumAddress, sfilefaq, sfilehistory,
-  sMask, sInvMask, sNumHost, sPrefix, sClass,
-  sErrorInIP, sErrorInMask,
-  sBlock1, sBlock2, sBlock3, sBlock4, sBlock5, sBlock6, sBlock7, sBlock8, sBlock9,
-  sBlock10, sBlock11, sBlock12, sBlock13, sBlock14, sBlock15, sBlock16, sBlock17, sBlock18,
-  sBlock, sUse, sReference,
+  sfilehelp,
+  sForumAddress,
+  sfilefaq,
+  sfilehistory,
+  sMask,
+  sInvMask,
+  sNumHost,
+  sPrefix,
+  sClass,
+  sErrorInIP,
+  sErrorInMask,
+  sBlock1,
+  sBlock2,
+  sBlock3,
+  sBlock4,
+  sBlock5,
+  sBlock6,
+  sBlock7,
+  sBlock8,
+  sBlock9,
+  sBlock10,
+  sBlock11,
+  sBlock12,
+  sBlock13,
+  sBlock14,
+  sBlock15,
+  sBlock16,
+  sBlock17,
+  sBlock18,
+  sBlock,
+  sUse,
+  sReference,
 };
 inline constexpr int kTextCount = 32;
-
-// The key of a text as language files write it ("sErrorInIP").
-const char* TextKey(Text key);
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

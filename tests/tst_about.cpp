@@ -8,7 +8,6 @@
 
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "settings/about.h"
@@ -17,6 +16,7 @@
 #include "settings/texttable.h"
 #include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
+#include "widgets/errorguard.h"
 
 using namespace quorvane;
 using quorvane::test::ModalAnswerer;

@@ -16,6 +16,7 @@
 #include "settings/about.h"
 #include "settings/settingsvalues.h"
 #include "tests/modalanswerer.h"
+#include "widgets/stringgrid.h"
 
 using namespace quorvane;
 using quorvane::test::ModalAnswerer;

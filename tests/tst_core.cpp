@@ -13,6 +13,7 @@
 #include "core/ipv4.h"
 #include "core/mask.h"
 #include "core/subnet.h"
+#include "core/text.h"
 
 using namespace quorvane;
 
@@ -34,7 +35,9 @@ QString dotted(Ipv4 value) { return QString::fromStdString(InetNtoa(value)); }
 
 QString dottedOrRejected(Ipv4 value) { return value == kInvalid ? kRejected : dotted(value); }
 
-QString shown(Ipv4 value, std::uint8_t type) { return QString::fromStdString(ConvertTostring(value, type).str()); }
+QString shown(Ipv4 value, std::uint8_t type) {
+  return QString::fromStdString(ConvertTostring(value, type).str());
+}
 
 // What a result field shows: the dotted text and its three additional views; prefix and host count have
 // only their text.
@@ -286,41 +289,100 @@ class TestCore : public QObject {
     }
   }
 
-  void spinnerWritesRecordedForm_data() {
+  // The spinner's step (with its /8 and /30 wrap) written back in the form the mask was typed in.
+  void spinnerStepsInRecordedForm_data() {
     QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("newPrefix");
+    QTest::addColumn<bool>("up");
     QTest::addColumn<QString>("after");
-    QTest::newRow("/27 up") << QByteArray("/27") << 28 << "/28";
-    QTest::newRow("/27 down") << QByteArray("/27") << 26 << "/26";
-    QTest::newRow("dotted /27 up") << QByteArray("255.255.255.224") << 28 << "255.255.255.240";
-    QTest::newRow("dotted /27 down") << QByteArray("255.255.255.224") << 26 << "255.255.255.192";
-    QTest::newRow("inverted /27 up") << QByteArray("0.0.0.31") << 28 << "0.0.0.15";
-    QTest::newRow("inverted /27 down") << QByteArray("0.0.0.31") << 26 << "0.0.0.63";
-    QTest::newRow("/30 up wraps") << QByteArray("/30") << 8 << "/8";
-    QTest::newRow("/30 down") << QByteArray("/30") << 29 << "/29";
-    QTest::newRow("/31 up wraps") << QByteArray("/31") << 8 << "/8";
-    QTest::newRow("/31 down") << QByteArray("/31") << 30 << "/30";
-    QTest::newRow("dotted /8 up") << QByteArray("255.0.0.0") << 9 << "255.128.0.0";
-    QTest::newRow("dotted /8 down wraps") << QByteArray("255.0.0.0") << 30 << "255.255.255.252";
-    QTest::newRow("dotted /30 up wraps") << QByteArray("255.255.255.252") << 8 << "255.0.0.0";
-    QTest::newRow("inverted /8 up") << QByteArray("0.255.255.255") << 9 << "0.127.255.255";
-    QTest::newRow("inverted /8 down wraps") << QByteArray("0.255.255.255") << 30 << "0.0.0.3";
-    QTest::newRow("/4 up") << QByteArray("/4") << 5 << "/5";
-    QTest::newRow("/4 down steps into range") << QByteArray("/4") << 30 << "/30";
+    QTest::newRow("/27 up") << QByteArray("/27") << true << "/28";
+    QTest::newRow("/27 down") << QByteArray("/27") << false << "/26";
+    QTest::newRow("dotted /27 up") << QByteArray("255.255.255.224") << true << "255.255.255.240";
+    QTest::newRow("dotted /27 down") << QByteArray("255.255.255.224") << false << "255.255.255.192";
+    QTest::newRow("inverted /27 up") << QByteArray("0.0.0.31") << true << "0.0.0.15";
+    QTest::newRow("inverted /27 down") << QByteArray("0.0.0.31") << false << "0.0.0.63";
+    QTest::newRow("/30 up wraps") << QByteArray("/30") << true << "/8";
+    QTest::newRow("/30 down") << QByteArray("/30") << false << "/29";
+    QTest::newRow("/31 up wraps") << QByteArray("/31") << true << "/8";
+    QTest::newRow("/31 down") << QByteArray("/31") << false << "/30";
+    QTest::newRow("dotted /8 up") << QByteArray("255.0.0.0") << true << "255.128.0.0";
+    QTest::newRow("dotted /8 down wraps") << QByteArray("255.0.0.0") << false << "255.255.255.252";
+    QTest::newRow("dotted /30 up wraps") << QByteArray("255.255.255.252") << true << "255.0.0.0";
+    QTest::newRow("inverted /8 up") << QByteArray("0.255.255.255") << true << "0.127.255.255";
+    QTest::newRow("inverted /8 down wraps") << QByteArray("0.255.255.255") << false << "0.0.0.3";
+    QTest::newRow("/4 up") << QByteArray("/4") << true << "/5";
+    QTest::newRow("/4 down steps into range") << QByteArray("/4") << false << "/30";
   }
 
-  void spinnerWritesRecordedForm() {
+  void spinnerStepsInRecordedForm() {
     QFETCH(QByteArray, before);
-    QFETCH(int, newPrefix);
+    QFETCH(bool, up);
     QFETCH(QString, after);
     MaskForm form = MaskForm::Dotted;
-    QVERIFY(ReadMask(view(before), form) != kInvalid);
-    const std::string written = WriteMask(PrefixToMask(newPrefix), form);
+    const Ipv4 mask = ReadMask(view(before), form);
+    QVERIFY(mask != kInvalid);
+    const int next = StepPrefix(MaskToPrefix(mask), up);
+    const std::string written = WriteMask(PrefixToMask(next), form);
     QCOMPARE(QString::fromStdString(written), after);
 
     MaskForm reread = form == MaskForm::Dotted ? MaskForm::Prefix : MaskForm::Dotted;
-    QCOMPARE(ReadMask(written, reread), PrefixToMask(newPrefix));
+    QCOMPARE(ReadMask(written, reread), PrefixToMask(next));
     QCOMPARE(int(reread), int(form));
+  }
+
+  // Stepping from inside the table's range stays inside it, and a full round comes back.
+  void spinnerStaysInItsRange() {
+    for (int p = kMaskTableFirst; p <= kMaskTableLast; ++p) {
+      for (const bool up : {true, false}) {
+        const int next = StepPrefix(p, up);
+        QVERIFY2(next >= kMaskTableFirst && next <= kMaskTableLast, qPrintable(QString::number(p)));
+      }
+    }
+    int p = 17;
+    for (int i = 0; i < kMaskTableLast - kMaskTableFirst + 1; ++i) p = StepPrefix(p, true);
+    QCOMPARE(p, 17);
+  }
+
+  void maskTableRows() {
+    const auto rows = MaskTableRows();
+    QCOMPARE(rows.front().prefix, 8);
+    QCOMPARE(dotted(rows.front().mask), QStringLiteral("255.0.0.0"));
+    QCOMPARE(dotted(rows.front().inverse), QStringLiteral("0.255.255.255"));
+    QCOMPARE(rows.front().hosts, std::int64_t{16777214});
+    QCOMPARE(rows.back().prefix, 30);
+    QCOMPARE(dotted(rows.back().mask), QStringLiteral("255.255.255.252"));
+    QCOMPARE(dotted(rows.back().inverse), QStringLiteral("0.0.0.3"));
+    QCOMPARE(rows.back().hosts, std::int64_t{2});
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+      // One more network bit each row: the host count shrinks to half of it plus one, less one.
+      QCOMPARE(rows[i].prefix, rows[i - 1].prefix + 1);
+      QCOMPARE(rows[i].hosts, (rows[i - 1].hosts + 2) / 2 - 2);
+      QCOMPARE(rows[i].inverse, ~rows[i].mask);
+      QVERIFY(IsContiguousMask(rows[i].mask));
+    }
+  }
+
+  void utf8Cut_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("shorter than the limit") << QByteArray("abc") << 5 << 3;
+    QTest::newRow("ASCII cut at the limit") << QByteArray("abcdef") << 4 << 4;
+    QTest::newRow("two-byte character whole") << QByteArray("a\xC3\xA9") << 3 << 3;
+    QTest::newRow("two-byte character cut") << QByteArray("a\xC3\xA9") << 2 << 1;
+    QTest::newRow("three-byte character cut after one") << QByteArray("ab\xE2\x82\xAC") << 3 << 2;
+    QTest::newRow("three-byte character cut after two") << QByteArray("ab\xE2\x82\xAC") << 4 << 2;
+    QTest::newRow("four-byte character cut after three") << QByteArray("\xF0\x9F\x98\x80z") << 3 << 0;
+    QTest::newRow("four-byte character whole") << QByteArray("\xF0\x9F\x98\x80z") << 4 << 4;
+    QTest::newRow("incomplete character at the end") << QByteArray("ab\xE2\x82") << 10 << 2;
+    QTest::newRow("stray continuation bytes kept") << QByteArray("\x80\x80") << 2 << 2;
+    QTest::newRow("empty") << QByteArray() << 3 << 0;
+  }
+
+  void utf8Cut() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, limit);
+    QFETCH(int, kept);
+    QCOMPARE(int(Utf8CutLength(view(text), std::size_t(limit))), kept);
   }
 
   void convertTostring_data() {
@@ -433,6 +495,7 @@ class TestCore : public QObject {
                                  dotted(s.broadcast)};
     QCOMPARE(shownRange.join(' '), range);
     QCOMPARE(s.hosts, hosts);
+    QCOMPARE(QString::fromStdString(HostRangeText(s)), dotted(s.minHost) + " - " + dotted(s.maxHost));
   }
 
   // Whatever the user types, the mask reader either throws the one conversion failure of the prefix form or

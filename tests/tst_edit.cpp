@@ -9,7 +9,7 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/controls.h"
+#include "widgets/edit.h"
 
 using quorvane::TEdit;
 

@@ -14,10 +14,16 @@
 #include <memory>
 
 #include "core/exception.h"
-#include "platform/controls.h"
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "widgets/action.h"
+#include "widgets/buttons.h"
+#include "widgets/combobox.h"
+#include "widgets/dialogform.h"
+#include "widgets/form.h"
+#include "widgets/label.h"
+#include "widgets/labelededit.h"
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;

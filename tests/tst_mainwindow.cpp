@@ -14,7 +14,6 @@
 #include "core/exception.h"
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
-#include "platform/errorguard.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "settings/langchanger.h"
@@ -22,6 +21,10 @@
 #include "settings/texttable.h"
 #include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
+#include "widgets/buttons.h"
+#include "widgets/errorguard.h"
+#include "widgets/groupbox.h"
+#include "widgets/image.h"
 
 using namespace quorvane;
 using quorvane::test::AnsweredBox;

@@ -12,7 +12,6 @@
 
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
-#include "platform/errorguard.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
@@ -20,6 +19,7 @@
 #include "settings/texttable.h"
 #include "tests/freshprogram.h"
 #include "tests/modalanswerer.h"
+#include "widgets/errorguard.h"
 
 using namespace quorvane;
 using quorvane::test::AnsweredBox;

@@ -1,12 +1,13 @@
 // The program's message box.
-#include "platform/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QPointer>
 
 namespace quorvane {
 
 QMessageBox::StandardButton ShowCenteredMessage(QWidget* owner, const QString& text, MessageKind kind,
-                                                QMessageBox::StandardButtons buttons, const QString& details) {
+                                                QMessageBox::StandardButtons buttons,
+                                                const QString& details) {
   static const struct {
     QMessageBox::Icon icon;
     const char* caption;
@@ -18,7 +19,8 @@ QMessageBox::StandardButton ShowCenteredMessage(QWidget* owner, const QString& t
   };
   const auto& look = kKinds[static_cast<int>(kind)];
   QWidget* window = owner ? owner->window() : nullptr;
-  QPointer<QMessageBox> box = new QMessageBox(look.icon, QString::fromLatin1(look.caption), text, buttons, window);
+  QPointer<QMessageBox> box =
+      new QMessageBox(look.icon, QString::fromLatin1(look.caption), text, buttons, window);
   box->setObjectName(QStringLiteral("ShowCenteredMessage"));
   box->setTextFormat(Qt::PlainText);
   if (!details.isEmpty()) box->setInformativeText(details);

@@ -1,7 +1,7 @@
 // Unhandled errors.
-#include "platform/errorguard.h"
+#include "widgets/errorguard.h"
 
-#include "platform/messagebox.h"
+#include "widgets/messagebox.h"
 
 namespace quorvane {
 

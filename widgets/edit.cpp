@@ -15,7 +15,7 @@
 #include <QTextLayout>
 #include <limits>
 
-#include "platform/controls.h"
+#include "widgets/edit.h"
 
 namespace quorvane {
 
@@ -173,7 +173,21 @@ QAccessibleInterface* accessibleEdit(const QString& className, QObject* object) 
 
 }  // namespace
 
-TEdit::TEdit(QWidget* parent, const QString& name, const QRect& rect) : QWidget(parent) {
+void UseButtonFace(QWidget* control) {
+  QPalette palette = control->palette();
+  bool changed = false;
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    for (const auto& [role, face] :
+         {std::pair{QPalette::Base, QPalette::Button}, std::pair{QPalette::Text, QPalette::ButtonText}}) {
+      if (palette.brush(group, role) == palette.brush(group, face)) continue;
+      palette.setBrush(group, role, palette.brush(group, face));
+      changed = true;
+    }
+  }
+  if (changed) control->setPalette(palette);
+}
+
+TEdit::TEdit(QWidget* parent, const QString& name, const QRect& rect) : TControl<QWidget>(parent) {
   static const bool accessible = [] {
     QAccessible::installFactory(accessibleEdit);
     return true;

@@ -1,0 +1,57 @@
+// A grid of text cells with a fixed header row.
+#include "widgets/stringgrid.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace quorvane {
+
+TStringGrid::TStringGrid(QWidget* parent, const QString& name, const QRect& rect, int columns, int rows)
+    : TControl<QTableWidget>(rows - 1, columns, parent) {
+  PlaceControl(this, name, rect);
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(18);
+  verticalHeader()->setMinimumSectionSize(18);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTabKeyNavigation(false);
+  setWordWrap(false);
+  for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
+  for (int r = 0; r < rows - 1; ++r)
+    for (int c = 0; c < columns; ++c) setItem(r, c, new QTableWidgetItem);
+  if (rows > 1) setCurrentCell(0, 0);
+  if (QWidget* form = window(); form != this) {
+    setAccessibleName(form->windowTitle());
+    form->installEventFilter(this);
+  }
+}
+
+bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window() && event->type() == QEvent::WindowTitleChange)
+    setAccessibleName(window()->windowTitle());
+  return QTableWidget::eventFilter(watched, event);
+}
+
+QString TStringGrid::cell(int column, int row) const {
+  const QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+  return it ? it->text() : QString();
+}
+
+void TStringGrid::setCell(int column, int row, const QString& text) {
+  QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+  if (it) it->setText(text);
+}
+
+void TStringGrid::setColumnWidths(std::initializer_list<int> widths) {
+  int column = 0;
+  for (const int width : widths) setColumnWidth(column++, width);
+}
+
+int TStringGrid::currentDataRow() const { return currentRow() < 0 ? 1 : currentRow() + 1; }
+
+}  // namespace quorvane

@@ -1,0 +1,26 @@
+// A grid of text cells with a fixed header row.
+#pragma once
+
+#include <QTableWidget>
+#include <initializer_list>
+#include "widgets/control.h"
+
+namespace quorvane {
+
+// A grid of text cells: row 0 is the fixed header row, whole rows are selected, cells are not editable.
+// A grid has no label of its own, so screen readers name it after its form's caption.
+class TStringGrid : public TControl<QTableWidget> {
+  Q_OBJECT
+  QUORVANE_CONTROL_PROPERTIES
+ public:
+  TStringGrid(QWidget* parent, const QString& name, const QRect& place, int columns, int rows);
+  QString cell(int column, int row) const;
+  void setCell(int column, int row, const QString& text);
+  void setColumnWidths(std::initializer_list<int> widths);
+  int currentDataRow() const;  // 1-based, as the grid's rows count with the header
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+}  // namespace quorvane

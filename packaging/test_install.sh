@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Validates the desktop file, metainfo and icons, then installs, upgrades and uninstalls in temporary homes.
-# Usage: bash packaging/test_install.sh PROGRAM_FOLDER RELEASE_VERSION   (run by CTest as install_and_metadata)
+# Validates the desktop file, metainfo, icons and install rules, then installs, upgrades and uninstalls in
+# temporary homes, from the build folder and from its built program folder.
+# Usage: bash packaging/test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION   (CTest: install_and_metadata)
 # Needs neither a display nor the network: the validators run offline and the program is never started.
 set -euo pipefail
 
@@ -8,8 +9,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 readonly here repo
 readonly app_id=org.quorvane.Quorvane
-readonly from=${1:?usage: test_install.sh PROGRAM_FOLDER RELEASE_VERSION}
-readonly release=${2:?usage: test_install.sh PROGRAM_FOLDER RELEASE_VERSION}
+readonly build=${1:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
+readonly from=${2:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
+readonly release=${3:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
 readonly icon_sizes=(16 32 48 64 128 256)
 
 passed=0
@@ -185,12 +187,68 @@ for size in "${icon_sizes[@]}"; do
     pngSizeIs "$here/icons/hicolor/${size}x$size/apps/$app_id.png" "$size"
 done
 
-echo "== Install into a fresh home"
-if [ ! -x "$from/quorvane" ]; then
-  fail "the built program is in $from (build the quorvane target first)"
+echo "== Install rules"
+if [ ! -x "$from/quorvane" ] || [ ! -f "$build/CMakeCache.txt" ]; then
+  fail "the built program is in $from and its build folder is $build (build the quorvane target first)"
   summary
   exit 1
 fi
+# Runs cmake quietly, leaving what it printed in $out and failing with it.
+cmakeRun() {
+  rc=0
+  out=$(cmake "$@" 2>&1) || rc=$?
+  ((rc == 0)) || fail "cmake $* (exit status $rc)" "$out"
+  ((rc == 0))
+}
+# What the rules lay out into a data home, with the file each comes from (the desktop file's Exec aside).
+declare -A layout=(
+  ["quorvane/quorvane 755"]=$from/quorvane
+  ["quorvane/history.html 644"]=$repo/docs/history.html
+  ["applications/$app_id.desktop 644"]=$here/$app_id.desktop
+  ["metainfo/$app_id.metainfo.xml 644"]=$here/$app_id.metainfo.xml
+  ["icons/hicolor/scalable/apps/$app_id.svg 644"]=$here/icons/hicolor/scalable/apps/$app_id.svg
+)
+for size in "${icon_sizes[@]}"; do
+  layout["icons/hicolor/${size}x$size/apps/$app_id.png 644"]=$here/icons/hicolor/${size}x$size/apps/$app_id.png
+done
+for lng in "$repo"/languages/*.lng; do
+  layout["quorvane/languages/${lng##*/} 644"]=$lng
+done
+rules=$tmp/rules
+if cmakeRun --install "$build" --prefix "$rules"; then
+  expected=$(printf '%s\n' "${!layout[@]}" | LC_ALL=C sort)
+  actual=$(cd "$rules" && find . ! -type d -printf '%P %m\n' | LC_ALL=C sort)
+  if [ "$expected" = "$actual" ]; then
+    pass "cmake --install lays out exactly the expected files with their modes"
+  else
+    fail "cmake --install lays out exactly the expected files with their modes" \
+      "$(diff <(echo "$expected") <(echo "$actual") || true)"
+  fi
+  for entry in "${!layout[@]}"; do
+    rel=${entry% *}
+    case $rel in
+    *.desktop)
+      check "the laid out desktop file differs from the shipped one only in Exec" \
+        cmp -s <(grep -v '^Exec=' -- "${layout[$entry]}") <(grep -v '^Exec=' -- "$rules/$rel")
+      check "the laid out desktop file's Exec names the laid out executable" \
+        [ "$(execProgram "$(keyOf Exec "$rules/$rel")")" = "$rules/quorvane/quorvane" ]
+      ;;
+    *) check "laid out $rel is ${layout[$entry]#"$repo/"}" cmp -s -- "${layout[$entry]}" "$rules/$rel" ;;
+    esac
+  done
+fi
+# The staged install: under DESTDIR, the desktop file names the executable where it will finally be.
+# A built program folder without its build tree lays out the same files by the same rules.
+if cmakeRun -S "$here/prebuilt" -B "$tmp/prebuilt" -DQUORVANE_PREBUILT="$from" &&
+  cmakeRun -E env DESTDIR="$tmp/staged-build" cmake --install "$build" --prefix /opt/q &&
+  cmakeRun -E env DESTDIR="$tmp/staged-prebuilt" cmake --install "$tmp/prebuilt" --prefix /opt/q; then
+  check "under DESTDIR the desktop file's Exec names the final executable" \
+    [ "$(execProgram "$(keyOf Exec "$tmp/staged-build/opt/q/applications/$app_id.desktop")")" = /opt/q/quorvane/quorvane ]
+  sameSnapshot "the built program folder lays out the same files as its build folder" \
+    "$(snapshot "$tmp/staged-build")" "$(snapshot "$tmp/staged-prebuilt")"
+fi
+
+echo "== Install into a fresh home"
 # A home with a blank in its name: every path the installer writes, the desktop file's Exec included, must
 # survive it.
 home="$tmp/home with space"

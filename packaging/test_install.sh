@@ -263,8 +263,8 @@ printf 'not really a png' >"$prefix/icons/hicolor/48x48/apps/other.png"
 printf 'colour=blue\n' >"$home/.config/other.conf"
 home_before=$(snapshot "$home")
 
-run "$home" install.sh --from "$from" --prefix "$prefix" --bindir "$bindir"
-expectSuccess "install into a fresh home"
+run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectSuccess "install from the build folder into a fresh home"
 
 shipped=(quorvane history.html)
 while IFS= read -r -d '' lng; do
@@ -321,8 +321,21 @@ printf '[Translations]\r\n' >"$prog/languages/user-own.lng"
 for rel in "${shipped[@]}"; do
   case $rel in languages/*) printf 'Rewritten=\r\n' >>"$prog/$rel" ;; esac
 done
+# Icon sizes an earlier version installed and this one does not ship: the reinstall takes away the one
+# still as installed, with the folders made for it, and leaves the one the user changed.
+for size in 22 24; do
+  old_icon=$prefix/icons/hicolor/${size}x$size/apps/$app_id.png
+  mkdir -p -- "${old_icon%/*}"
+  printf 'earlier icon' >"$old_icon"
+  printf 'file\t%s\t%s\ndir\t-\t%s\ndir\t-\t%s\n' "$(sha256sum <"$old_icon" | cut -d' ' -f1)" "$old_icon" \
+    "${old_icon%/*}" "${old_icon%/apps/*}" >>"$prog/.install-manifest"
+done
+printf 'changed by the user' >"$old_icon"
 run "$home" install.sh --from "$from" --prefix "$prefix" --bindir "$bindir"
-expectSuccess "reinstall over an existing installation"
+expectSuccess "reinstall from the built program folder over an existing installation"
+check "an icon the earlier install left as it was is removed with its folders" [ ! -e "$prefix/icons/hicolor/22x22" ]
+check "an icon the user changed since the earlier install stays" grep -q 'changed by the user' -- "$old_icon"
+rm -r -- "$prefix/icons/hicolor/24x24"
 check "quorvane.ini is kept byte for byte" cmp -s -- "$tmp/ini.expected" "$prog/quorvane.ini"
 check "quorvane.ini keeps its mode 600" [ "$(stat -c %a -- "$prog/quorvane.ini")" = 600 ]
 check "the user's own language file is kept" [ -f "$prog/languages/user-own.lng" ]
@@ -335,12 +348,27 @@ check "the launcher still resolves to the installed executable" resolvesTo "$bin
 
 echo "== Failed installs leave the previous installation as it was"
 installed=$(snapshot "$home")
-# A build whose copy fails half-way through staging: a language file that cannot be read.
+# A program folder with a language file that cannot be read.
 cp -a -- "$from" "$tmp/broken-build"
 ln -s "$tmp/no-such-file" "$tmp/broken-build/languages/zz-broken.lng"
 run "$home" install.sh --from "$tmp/broken-build" --prefix "$prefix" --bindir "$bindir"
-expectFailure "an install whose copy fails" "failed while copying the program"
-sameSnapshot "after the failed copy the installation is unchanged" "$installed" "$(snapshot "$home")"
+expectFailure "an install from a program folder with a dangling link" "failed while reading the program folder"
+sameSnapshot "after the refused program folder the installation is unchanged" "$installed" "$(snapshot "$home")"
+# cmake --install failing after it has laid everything out.
+mkdir -p "$tmp/failing"
+# shellcheck disable=SC2016 # the $ are the stand-in's own
+printf '#!/bin/sh\n"%s" "$@" || exit\n[ "$1" != --install ] || exit 3\n' "$(command -v cmake)" >"$tmp/failing/cmake"
+chmod 0755 "$tmp/failing/cmake"
+PATH="$tmp/failing:$PATH" run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectFailure "an install whose cmake --install fails at the end" "failed while laying out the program"
+sameSnapshot "after the failed cmake --install the installation is unchanged" "$installed" "$(snapshot "$home")"
+# Neither a build folder nor a program folder, and a data home CMake cannot install into.
+run "$home" install.sh --from "$tmp/failing" --prefix "$prefix" --bindir "$bindir"
+expectFailure "an install from a folder without a program" "neither a build folder nor a program folder"
+run "$home" install.sh --from "$from" --prefix "$tmp/back\\slash" --bindir "$bindir"
+expectFailure "an install into a data home with a backslash" "backslash"
+sameSnapshot "the refused installs changed nothing" "$installed" "$(snapshot "$home")"
+check "the refused install created no data home" [ ! -e "$tmp/back\\slash" ]
 
 # A folder standing where an icon must go is found before anything is replaced.
 icon64=$prefix/icons/hicolor/64x64/apps/$app_id.png

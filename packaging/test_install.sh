@@ -429,6 +429,13 @@ sameSnapshot "after --purge the home is as before the install" "$home_before" "$
 run "$home" uninstall.sh --prefix "$prefix"
 expectSuccess "uninstall when nothing is installed"
 sameSnapshot "an uninstall with nothing installed changes nothing" "$home_before" "$(snapshot "$home")"
+# --purge straight after an install: the settings go with everything else.
+run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectSuccess "install again"
+cp -p -- "$tmp/ini.expected" "$prog/quorvane.ini"
+run "$home" uninstall.sh --prefix "$prefix" --purge
+expectSuccess "uninstall --purge of an installation with settings"
+sameSnapshot "after that --purge the home is as before the install" "$home_before" "$(snapshot "$home")"
 
 echo "== Caches and changed files"
 # Desktop caches are refreshed only where they exist, and a failing tool never fails the install.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Validates the desktop file, metainfo and icons, then installs, upgrades and uninstalls in temporary homes.
-# Usage: bash packaging/test_install.sh PROGRAM_FOLDER RELEASE_VERSION   (run by CTest as install_and_metadata)
+# Validates the desktop file, metainfo, icons and install rules, then installs, upgrades and uninstalls in
+# temporary homes, from the build folder and from its built program folder.
+# Usage: bash packaging/test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION   (CTest: install_and_metadata)
 # Needs neither a display nor the network: the validators run offline and the program is never started.
 set -euo pipefail
 
@@ -8,8 +9,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 readonly here repo
 readonly app_id=org.quorvane.Quorvane
-readonly from=${1:?usage: test_install.sh PROGRAM_FOLDER RELEASE_VERSION}
-readonly release=${2:?usage: test_install.sh PROGRAM_FOLDER RELEASE_VERSION}
+readonly build=${1:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
+readonly from=${2:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
+readonly release=${3:?usage: test_install.sh BUILD_DIR PROGRAM_FOLDER RELEASE_VERSION}
 readonly icon_sizes=(16 32 48 64 128 256)
 
 passed=0
@@ -185,12 +187,68 @@ for size in "${icon_sizes[@]}"; do
     pngSizeIs "$here/icons/hicolor/${size}x$size/apps/$app_id.png" "$size"
 done
 
-echo "== Install into a fresh home"
-if [ ! -x "$from/quorvane" ]; then
-  fail "the built program is in $from (build the quorvane target first)"
+echo "== Install rules"
+if [ ! -x "$from/quorvane" ] || [ ! -f "$build/CMakeCache.txt" ]; then
+  fail "the built program is in $from and its build folder is $build (build the quorvane target first)"
   summary
   exit 1
 fi
+# Runs cmake quietly, leaving what it printed in $out and failing with it.
+cmakeRun() {
+  rc=0
+  out=$(cmake "$@" 2>&1) || rc=$?
+  ((rc == 0)) || fail "cmake $* (exit status $rc)" "$out"
+  ((rc == 0))
+}
+# What the rules lay out into a data home, with the file each comes from (the desktop file's Exec aside).
+declare -A layout=(
+  ["quorvane/quorvane 755"]=$from/quorvane
+  ["quorvane/history.html 644"]=$repo/docs/history.html
+  ["applications/$app_id.desktop 644"]=$here/$app_id.desktop
+  ["metainfo/$app_id.metainfo.xml 644"]=$here/$app_id.metainfo.xml
+  ["icons/hicolor/scalable/apps/$app_id.svg 644"]=$here/icons/hicolor/scalable/apps/$app_id.svg
+)
+for size in "${icon_sizes[@]}"; do
+  layout["icons/hicolor/${size}x$size/apps/$app_id.png 644"]=$here/icons/hicolor/${size}x$size/apps/$app_id.png
+done
+for lng in "$repo"/languages/*.lng; do
+  layout["quorvane/languages/${lng##*/} 644"]=$lng
+done
+rules=$tmp/rules
+if cmakeRun --install "$build" --prefix "$rules"; then
+  expected=$(printf '%s\n' "${!layout[@]}" | LC_ALL=C sort)
+  actual=$(cd "$rules" && find . ! -type d -printf '%P %m\n' | LC_ALL=C sort)
+  if [ "$expected" = "$actual" ]; then
+    pass "cmake --install lays out exactly the expected files with their modes"
+  else
+    fail "cmake --install lays out exactly the expected files with their modes" \
+      "$(diff <(echo "$expected") <(echo "$actual") || true)"
+  fi
+  for entry in "${!layout[@]}"; do
+    rel=${entry% *}
+    case $rel in
+    *.desktop)
+      check "the laid out desktop file differs from the shipped one only in Exec" \
+        cmp -s <(grep -v '^Exec=' -- "${layout[$entry]}") <(grep -v '^Exec=' -- "$rules/$rel")
+      check "the laid out desktop file's Exec names the laid out executable" \
+        [ "$(execProgram "$(keyOf Exec "$rules/$rel")")" = "$rules/quorvane/quorvane" ]
+      ;;
+    *) check "laid out $rel is ${layout[$entry]#"$repo/"}" cmp -s -- "${layout[$entry]}" "$rules/$rel" ;;
+    esac
+  done
+fi
+# The staged install: under DESTDIR, the desktop file names the executable where it will finally be.
+# A built program folder without its build tree lays out the same files by the same rules.
+if cmakeRun -S "$here/prebuilt" -B "$tmp/prebuilt" -DQUORVANE_PREBUILT="$from" &&
+  cmakeRun -E env DESTDIR="$tmp/staged-build" cmake --install "$build" --prefix /opt/q &&
+  cmakeRun -E env DESTDIR="$tmp/staged-prebuilt" cmake --install "$tmp/prebuilt" --prefix /opt/q; then
+  check "under DESTDIR the desktop file's Exec names the final executable" \
+    [ "$(execProgram "$(keyOf Exec "$tmp/staged-build/opt/q/applications/$app_id.desktop")")" = /opt/q/quorvane/quorvane ]
+  sameSnapshot "the built program folder lays out the same files as its build folder" \
+    "$(snapshot "$tmp/staged-build")" "$(snapshot "$tmp/staged-prebuilt")"
+fi
+
+echo "== Install into a fresh home"
 # A home with a blank in its name: every path the installer writes, the desktop file's Exec included, must
 # survive it.
 home="$tmp/home with space"
@@ -205,8 +263,8 @@ printf 'not really a png' >"$prefix/icons/hicolor/48x48/apps/other.png"
 printf 'colour=blue\n' >"$home/.config/other.conf"
 home_before=$(snapshot "$home")
 
-run "$home" install.sh --from "$from" --prefix "$prefix" --bindir "$bindir"
-expectSuccess "install into a fresh home"
+run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectSuccess "install from the build folder into a fresh home"
 
 shipped=(quorvane history.html)
 while IFS= read -r -d '' lng; do
@@ -263,8 +321,21 @@ printf '[Translations]\r\n' >"$prog/languages/user-own.lng"
 for rel in "${shipped[@]}"; do
   case $rel in languages/*) printf 'Rewritten=\r\n' >>"$prog/$rel" ;; esac
 done
+# Icon sizes an earlier version installed and this one does not ship: the reinstall takes away the one
+# still as installed, with the folders made for it, and leaves the one the user changed.
+for size in 22 24; do
+  old_icon=$prefix/icons/hicolor/${size}x$size/apps/$app_id.png
+  mkdir -p -- "${old_icon%/*}"
+  printf 'earlier icon' >"$old_icon"
+  printf 'file\t%s\t%s\ndir\t-\t%s\ndir\t-\t%s\n' "$(sha256sum <"$old_icon" | cut -d' ' -f1)" "$old_icon" \
+    "${old_icon%/*}" "${old_icon%/apps/*}" >>"$prog/.install-manifest"
+done
+printf 'changed by the user' >"$old_icon"
 run "$home" install.sh --from "$from" --prefix "$prefix" --bindir "$bindir"
-expectSuccess "reinstall over an existing installation"
+expectSuccess "reinstall from the built program folder over an existing installation"
+check "an icon the earlier install left as it was is removed with its folders" [ ! -e "$prefix/icons/hicolor/22x22" ]
+check "an icon the user changed since the earlier install stays" grep -q 'changed by the user' -- "$old_icon"
+rm -r -- "$prefix/icons/hicolor/24x24"
 check "quorvane.ini is kept byte for byte" cmp -s -- "$tmp/ini.expected" "$prog/quorvane.ini"
 check "quorvane.ini keeps its mode 600" [ "$(stat -c %a -- "$prog/quorvane.ini")" = 600 ]
 check "the user's own language file is kept" [ -f "$prog/languages/user-own.lng" ]
@@ -277,12 +348,27 @@ check "the launcher still resolves to the installed executable" resolvesTo "$bin
 
 echo "== Failed installs leave the previous installation as it was"
 installed=$(snapshot "$home")
-# A build whose copy fails half-way through staging: a language file that cannot be read.
+# A program folder with a language file that cannot be read.
 cp -a -- "$from" "$tmp/broken-build"
 ln -s "$tmp/no-such-file" "$tmp/broken-build/languages/zz-broken.lng"
 run "$home" install.sh --from "$tmp/broken-build" --prefix "$prefix" --bindir "$bindir"
-expectFailure "an install whose copy fails" "failed while copying the program"
-sameSnapshot "after the failed copy the installation is unchanged" "$installed" "$(snapshot "$home")"
+expectFailure "an install from a program folder with a dangling link" "failed while reading the program folder"
+sameSnapshot "after the refused program folder the installation is unchanged" "$installed" "$(snapshot "$home")"
+# cmake --install failing after it has laid everything out.
+mkdir -p "$tmp/failing"
+# shellcheck disable=SC2016 # the $ are the stand-in's own
+printf '#!/bin/sh\n"%s" "$@" || exit\n[ "$1" != --install ] || exit 3\n' "$(command -v cmake)" >"$tmp/failing/cmake"
+chmod 0755 "$tmp/failing/cmake"
+PATH="$tmp/failing:$PATH" run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectFailure "an install whose cmake --install fails at the end" "failed while laying out the program"
+sameSnapshot "after the failed cmake --install the installation is unchanged" "$installed" "$(snapshot "$home")"
+# Neither a build folder nor a program folder, and a data home CMake cannot install into.
+run "$home" install.sh --from "$tmp/failing" --prefix "$prefix" --bindir "$bindir"
+expectFailure "an install from a folder without a program" "neither a build folder nor a program folder"
+run "$home" install.sh --from "$from" --prefix "$tmp/back\\slash" --bindir "$bindir"
+expectFailure "an install into a data home with a backslash" "backslash"
+sameSnapshot "the refused installs changed nothing" "$installed" "$(snapshot "$home")"
+check "the refused install created no data home" [ ! -e "$tmp/back\\slash" ]
 
 # A folder standing where an icon must go is found before anything is replaced.
 icon64=$prefix/icons/hicolor/64x64/apps/$app_id.png
@@ -343,6 +429,13 @@ sameSnapshot "after --purge the home is as before the install" "$home_before" "$
 run "$home" uninstall.sh --prefix "$prefix"
 expectSuccess "uninstall when nothing is installed"
 sameSnapshot "an uninstall with nothing installed changes nothing" "$home_before" "$(snapshot "$home")"
+# --purge straight after an install: the settings go with everything else.
+run "$home" install.sh --from "$build" --prefix "$prefix" --bindir "$bindir"
+expectSuccess "install again"
+cp -p -- "$tmp/ini.expected" "$prog/quorvane.ini"
+run "$home" uninstall.sh --prefix "$prefix" --purge
+expectSuccess "uninstall --purge of an installation with settings"
+sameSnapshot "after that --purge the home is as before the install" "$home_before" "$(snapshot "$home")"
 
 echo "== Caches and changed files"
 # Desktop caches are refreshed only where they exist, and a failing tool never fails the install.

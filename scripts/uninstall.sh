@@ -13,6 +13,7 @@ die() {
   exit 1
 }
 warn() { echo "quorvane uninstall: warning: $*" >&2; }
+checksum() { sha256sum -- "$1" | cut -d' ' -f1; }
 
 usage() {
   cat <<EOF
@@ -22,32 +23,22 @@ Usage: bash scripts/uninstall.sh [--prefix DATA_HOME] [--purge]
 EOF
 }
 
-prefix=
+prefix=''
 purge=0
 while (($#)); do
   case $1 in
   --prefix)
-    if (($# < 2)) || [ -z "$2" ]; then
-      die "--prefix needs a folder"
-    fi
+    if (($# < 2)) || [ -z "$2" ]; then die "--prefix needs a folder"; fi
     prefix=$2
     shift 2
     ;;
-  --purge)
-    purge=1
-    shift
-    ;;
-  -h | --help)
-    usage
-    exit 0
-    ;;
-  *)
-    usage >&2
-    exit 2
-    ;;
+  --purge) purge=1 && shift ;;
+  -h | --help) usage && exit 0 ;;
+  *) usage >&2 && exit 2 ;;
   esac
 done
 
+# The XDG rules say a relative XDG_DATA_HOME is invalid and must be ignored.
 if [ -z "$prefix" ]; then
   case ${XDG_DATA_HOME:-} in
   /*) prefix=$XDG_DATA_HOME ;;
@@ -76,75 +67,49 @@ if [ ! -f "$manifest" ]; then
     "(if an earlier uninstall kept this folder for your settings, --purge removes it)"
 fi
 IFS= read -r header <"$manifest" || true
-case $header in
-"# Quorvane install manifest 1"*) ;;
-*) die "$manifest is not a manifest this uninstaller can read; nothing was removed" ;;
-esac
-
-checksum() {
-  local sum
-  sum=$(sha256sum -- "$1")
-  echo "${sum%% *}"
-}
+[[ $header == "# Quorvane install manifest 1"* ]] ||
+  die "$manifest is not a manifest this uninstaller can read; nothing was removed"
 
 # Only absolute, normalised paths are followed, so a damaged manifest cannot point outside what it names.
 dirs=()
 kept=0
 while IFS=$'\t' read -r kind data path; do
-  case $kind in
-  file | link | dir) ;;
-  *) continue ;;
-  esac
+  case $kind in file | link | dir) ;; *) continue ;; esac
   if [ "$path" != "$(realpath -ms -- "$path")" ] || [ "${path#/}" = "$path" ]; then
     warn "skipping a malformed manifest entry: $path"
     continue
   fi
-  case $kind in
-  dir)
+  if [ "$kind" = dir ]; then
     dirs+=("$path")
     continue
-    ;;
-  esac
+  fi
   [ -e "$path" ] || [ -L "$path" ] || continue
   if [ -d "$path" ] && [ ! -L "$path" ]; then
     warn "$path is a folder now, left in place"
     kept=1
     continue
   fi
-  case $path in
-  "$program_dir"/*)
-    # The program rewrites its language files, so files inside its folder go whatever their content.
+  current=''
+  if [ "$kind" = link ]; then
+    current=$(readlink -- "$path" || true)
+  elif [ -f "$path" ] && [ ! -L "$path" ]; then
+    current=$(checksum "$path")
+  fi
+  # The program rewrites its language files, so files inside its folder go whatever their content.
+  if [[ $path == "$program_dir"/* || $current == "$data" ]]; then
     rm -f -- "$path"
-    ;;
-  *)
-    if [ "$kind" = link ]; then
-      current=$(readlink -- "$path" || true)
-    elif [ -f "$path" ] && [ ! -L "$path" ]; then
-      current=$(checksum "$path")
-    else
-      current=
-    fi
-    if [ "$current" = "$data" ]; then
-      rm -f -- "$path"
-    else
-      warn "$path was changed after the install, left in place"
-      kept=1
-    fi
-    ;;
-  esac
+  else
+    warn "$path was changed after the install, left in place"
+    kept=1
+  fi
 done <"$manifest"
 
 rm -f -- "$manifest"
-if ((purge)); then
-  rm -rf -- "$program_dir"
-fi
-
+((purge == 0)) || rm -rf -- "$program_dir"
 # Reverse order puts every folder after its subfolders, so those are gone by its own turn.
-if ((${#dirs[@]})); then
-  while IFS= read -r dir; do
-    rmdir -- "$dir" 2>/dev/null || true
-  done < <(printf '%s\n' "${dirs[@]}" | LC_ALL=C sort -r)
-fi
+printf '%s\n' "${dirs[@]}" | LC_ALL=C sort -r | while IFS= read -r dir; do
+  [ -z "$dir" ] || rmdir -- "$dir" 2>/dev/null || true
+done
 
 if [ -f "$prefix/applications/mimeinfo.cache" ] && command -v update-desktop-database >/dev/null; then
   update-desktop-database -q -- "$prefix/applications" || warn "update-desktop-database failed (ignored)"

@@ -139,8 +139,8 @@ std::optional<Ipv6> ParseIpv6(std::string_view text) {
     }
     const std::size_t start = i;
     unsigned value = 0;
-    while (i < n && i - start < 4 && hexValue(text[i]) >= 0)
-      value = value * 16 + unsigned(hexValue(text[i++]));
+    for (int digit; i < n && i - start < 4 && (digit = hexValue(text[i])) >= 0; ++i)
+      value = value * 16 + unsigned(digit);
     if (i < n && text[i] == '.') {
       // What was read as hexadecimal is the first part of a dotted IPv4 tail; it fills the last two groups.
       if (count > 6) return std::nullopt;
@@ -268,20 +268,32 @@ Ipv6Network CalculateIpv6Network(Ipv6 address, int prefix) {
 
 std::string PowerOfTwoText(int n) {
   if (n < 0 || n > 128) throw Exception("2^" + std::to_string(n) + " is not an IPv6 address count");
-  if (n < 128) return ToDecimal(PowerOfTwo(n));
-  // 2^128 is one more than the largest value: add one to its decimal text, carrying as far as needed.
-  std::string text = ToDecimal(~U128());
-  std::size_t i = text.size();
-  while (i > 0 && text[i - 1] == '9') text[--i] = '0';
-  if (i == 0)
-    text.insert(text.begin(), '1');
-  else
-    ++text[i - 1];
-  return text;
+  // Every count is a power of two, and writing 2^64 by repeated division costs a microsecond: the 129 texts
+  // are made once, by doubling decimal digits, which also gives 2^128 that no 128-bit value holds.
+  static const std::array<std::string, 129> kTexts = [] {
+    std::array<std::string, 129> texts;
+    std::string digits = "1";  // least significant first while doubling
+    for (std::string& text : texts) {
+      text.assign(digits.rbegin(), digits.rend());
+      int carry = 0;
+      for (char& d : digits) {
+        const int twice = (d - '0') * 2 + carry;
+        d = char('0' + twice % 10);
+        carry = twice / 10;
+      }
+      if (carry) digits.push_back('1');
+    }
+    return texts;
+  }();
+  return kTexts[std::size_t(n)];
 }
 
 std::string AddressCountText(const Ipv6Network& block) {
-  return PowerOfTwoText(block.countExponent) + " (2^" + std::to_string(block.countExponent) + ")";
+  std::string text = PowerOfTwoText(block.countExponent);
+  text += " (2^";
+  text += std::to_string(block.countExponent);
+  text += ')';
+  return text;
 }
 
 std::string Ipv6ReverseName(Ipv6 address) { return zoneName(address, 32); }
@@ -296,7 +308,8 @@ ReverseZones Ipv6ReverseZones(Ipv6 address, int prefix, std::uint64_t listLimit)
   const auto zoneAt = [&](std::uint64_t k) {
     return zoneName(network + (U128(k) << (128 - zonePrefix)), nibbles);
   };
-  zones.listed = zones.count <= listLimit;
+  // A single zone is always listed, whatever the limit.
+  zones.listed = zones.count <= std::max<std::uint64_t>(listLimit, 1);
   if (zones.listed) {
     for (std::uint64_t k = 0; k < zones.count; ++k) zones.names.push_back(zoneAt(k));
   } else {

@@ -18,9 +18,10 @@ using Ipv6 = U128;
 // ---- Reading ----------------------------------------------------------------------------------------------
 
 // Exactly what inet_pton(AF_INET6) of the C library accepts, with the value it gives:
-//   - one to eight groups of one to four hexadecimal digits of either case, separated by single colons;
-//   - at most one "::", standing for one or more zero groups (never for none: "::" beside eight groups is
-//     rejected); a text may begin or end with "::" but not with a single colon, and ":::" is rejected;
+//   - eight groups of one to four hexadecimal digits of either case, separated by single colons;
+//   - or fewer groups and one "::" standing for the one or more zero groups missing ("::" alone is all
+//     zeros; "::" beside eight groups is rejected); a text may begin or end with "::" but not with a single
+//     colon, and ":::" or a second "::" is rejected;
 //   - the last 32 bits may be written as a dotted IPv4 address of exactly four decimal parts 0..255 without
 //     leading zeros ("1.2.3.4", not "01.2.3.4"), and only there.
 // Nothing else: no blanks, no brackets, no zone, no prefix. A text holding a NUL byte is rejected, since

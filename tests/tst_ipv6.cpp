@@ -96,7 +96,7 @@ class TextGenerator {
     }
     switch (below(8)) {
       case 0:  // the IPv4-mapped and the deprecated IPv4-compatible blocks, whose writing differs
-        return U128(0, (below(2) ? 0xFFFF00000000u : 0) | (bits64() >> (below(33) + 32)));
+        return U128(0, (below(2) ? 0xFFFF00000000u : 0) | ((bits64() >> 32) >> below(33)));
       case 1:
         return U128(bits64(), bits64());
       default:

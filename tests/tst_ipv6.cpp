@@ -456,7 +456,7 @@ class TestIpv6 : public QObject {
     add("IPv4-mapped zero", "::ffff:0:0", "::ffff:0.0.0.0");
     add("IPv4-translated stays hexadecimal", "::ffff:0:192.0.2.1", "::ffff:0:c000:201");
     add("IPv4-compatible stays hexadecimal", "::192.0.2.1", "::c000:201");
-    add("unspecified", "0:0:0:0:0:0:0:0", "::");
+    add("all zeros", "0:0:0:0:0:0:0:0", "::");
     add("loopback", "0:0:0:0:0:0:0:1", "::1");
     add("run at the end", "1:0:0:0:0:0:0:0", "1::");
     add("run of seven at the start", "0:0:0:0:0:0:0:8", "::8");
@@ -478,7 +478,7 @@ class TestIpv6 : public QObject {
     QTest::addColumn<QByteArray>("expanded");
     QTest::newRow("documentation address")
         << QByteArray("2001:DB8::1") << QByteArray("2001:0db8:0000:0000:0000:0000:0000:0001");
-    QTest::newRow("unspecified") << QByteArray("::") << QByteArray("0000:0000:0000:0000:0000:0000:0000:0000");
+    QTest::newRow("all zeros") << QByteArray("::") << QByteArray("0000:0000:0000:0000:0000:0000:0000:0000");
     QTest::newRow("mapped, dotted in")
         << QByteArray("::ffff:192.0.2.1") << QByteArray("0000:0000:0000:0000:0000:ffff:c000:0201");
   }
@@ -778,7 +778,7 @@ for line in sys.stdin:
     QTest::newRow("RFC 3596 example")
         << QByteArray("4321:0:1:2:3:4:567:89ab")
         << QByteArray("b.a.9.8.7.6.5.0.4.0.0.0.3.0.0.0.2.0.0.0.1.0.0.0.0.0.0.0.1.2.3.4.ip6.arpa");
-    QTest::newRow("unspecified")
+    QTest::newRow("all zeros")
         << QByteArray("::")
         << QByteArray("0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa");
   }

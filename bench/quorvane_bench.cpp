@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "bench/harness.h"
+#include "bench/ipv6_rows.h"
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
@@ -542,6 +543,7 @@ void inProcessRows(std::vector<Row>& rows, const QString& work) {
     form.show();
     frame.wait();
     calculationRows(rows, form, 201);
+    ipv6CoreRows(rows, 201);
     languageRow(rows, form, 21);
     dialogRows(rows, form, 21);
   }

@@ -8,6 +8,9 @@ namespace quorvane {
 
 namespace {
 
+// The day the registry files in data/ were taken.
+constexpr std::string_view kSnapshotDate = "2026-07-18";
+
 // network, family, prefix, parent, registry, name, rfc, allocated, terminated,
 // source, destination, forwardable, globally reachable, reserved-by-protocol
 constexpr Block kBlocks[] = {
@@ -149,6 +152,6 @@ constexpr Block kBlocks[] = {
 
 std::span<const Block> RegistryBlocks() { return kBlocks; }
 
-std::string_view RegistrySnapshotDate() { return "2026-07-18"; }
+std::string_view RegistrySnapshotDate() { return kSnapshotDate; }
 
 }  // namespace quorvane

@@ -132,6 +132,9 @@ namespace quorvane {{
 
 namespace {{
 
+// The day the registry files in data/ were taken.
+constexpr std::string_view kSnapshotDate = "{SNAPSHOT}";
+
 // network, family, prefix, parent, registry, name, rfc, allocated, terminated,
 // source, destination, forwardable, globally reachable, reserved-by-protocol
 constexpr Block kBlocks[] = {{
@@ -142,7 +145,7 @@ constexpr Block kBlocks[] = {{
 
 std::span<const Block> RegistryBlocks() {{ return kBlocks; }}
 
-std::string_view RegistrySnapshotDate() {{ return "{SNAPSHOT}"; }}
+std::string_view RegistrySnapshotDate() {{ return kSnapshotDate; }}
 
 }}  // namespace quorvane
 """

@@ -1,6 +1,7 @@
 // The benchmark run behind scripts/bench.sh: the whole start of the program against a bare Qt window, then
-// the calculation, a language switch and the three reference dialogs inside one process. Prints the machine
-// and one table of medians. Goals are reported, never enforced: a missed goal does not change the exit code.
+// the calculation, the special-purpose block lookups, a language switch and the three reference dialogs
+// inside one process. Prints the machine and one table of medians. Goals are reported, never enforced: a
+// missed goal does not change the exit code.
 // Usage: quorvane_bench [--runs N]   (N process starts of each program, 21 by default)
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -29,6 +30,7 @@
 
 #include "bench/harness.h"
 #include "bench/ipv6_rows.h"
+#include "bench/registry_rows.h"
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
@@ -544,6 +546,7 @@ void inProcessRows(std::vector<Row>& rows, const QString& work) {
     frame.wait();
     calculationRows(rows, form, 201);
     ipv6CoreRows(rows, 201);
+    registryRows(rows, 201);
     languageRow(rows, form, 21);
     dialogRows(rows, form, 21);
   }

@@ -125,10 +125,8 @@ void tst_Faults::initTestCase() {
 
 void tst_Faults::init() {
   m_work = test::freshProgramFolder();
-  m_runtime = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_work && m_runtime->isValid());
-  // The channel accepts only a runtime folder that nobody else can enter.
-  QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  m_runtime = test::privateRuntimeFolder();
+  QVERIFY(m_work && m_runtime);
 }
 
 void tst_Faults::cleanup() {

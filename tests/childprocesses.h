@@ -1,11 +1,22 @@
 // Test helper: the child processes a test starts, each ended when the test is done.
 #pragma once
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
 namespace quorvane::test {
+
+// A runtime folder of the test's own that nobody else can enter, as the hand-off channel requires of one;
+// nullptr when none could be made.
+inline std::unique_ptr<QTemporaryDir> privateRuntimeFolder() {
+  auto folder = std::make_unique<QTemporaryDir>();
+  const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  if (!folder->isValid() || !QFile::setPermissions(folder->path(), ownerOnly)) return nullptr;
+  return folder;
+}
 
 class ChildProcesses {
  public:

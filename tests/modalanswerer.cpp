@@ -13,11 +13,15 @@ namespace {
 constexpr int kPollMs = 10;
 constexpr int kMaxWaits = 2000 / kPollMs;
 
-QString describe(const QWidget* widget) {
-  return QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') + widget->objectName();
+}  // namespace
+
+QString describe(const QString& className, const QString& objectName) {
+  return objectName.isEmpty() ? className : className + QLatin1Char(' ') + objectName;
 }
 
-}  // namespace
+QString describe(const QWidget* widget) {
+  return describe(QString::fromLatin1(widget->metaObject()->className()), widget->objectName());
+}
 
 ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton button, QObject* parent)
     : QObject(parent), m_button(button) {
@@ -48,7 +52,7 @@ bool ModalAnswerer::waitFor(int total, std::chrono::milliseconds timeout) {
 
 void ModalAnswerer::poll() {
   QWidget* modal = QApplication::activeModalWidget();
-  if (!modal || !modal->isVisible()) {
+  if (!modal || !modal->isVisible() || modal == m_leftOpen) {
     m_current = nullptr;
     return;
   }
@@ -107,13 +111,6 @@ void ModalAnswerer::answer(QWidget* modal) {
     m_answered << box;
     modal->close();
   }
-}
-
-QStringList visibleTopLevels(const QWidget* keep) {
-  QStringList windows;
-  for (const QWidget* widget : QApplication::topLevelWidgets())
-    if (widget != keep && widget->isVisible()) windows << describe(widget);
-  return windows;
 }
 
 }  // namespace quorvane::test

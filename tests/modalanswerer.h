@@ -11,6 +11,10 @@
 
 namespace quorvane::test {
 
+// A widget as the checks name it: by its class, and by its object name where it has one.
+QString describe(const QString& className, const QString& objectName);
+QString describe(const QWidget* widget);
+
 // What one modal widget showed when it was answered.
 struct AnsweredBox {
   QString className;   // "QMessageBox", or the dialog's own class
@@ -40,6 +44,9 @@ class ModalAnswerer : public QObject {
   void setButton(QMessageBox::StandardButton button) { m_button = button; }
   // Answers every modal widget with this function instead; it must close the widget.
   void setHandler(std::function<void(QWidget* modal)> handler) { m_handler = std::move(handler); }
+  // A modal widget that the test shows itself and looks at while it is open: it is not answered, and the
+  // test closes it. A modal widget that opens over it is answered as any other.
+  void leaveOpen(QWidget* modal) { m_leftOpen = modal; }
 
   // Boxes answered and not taken yet, oldest first.
   int count() const { return int(m_answered.size()); }
@@ -64,10 +71,8 @@ class ModalAnswerer : public QObject {
   QList<AnsweredBox> m_answered;
   QStringList m_stuck;
   QPointer<QWidget> m_current;  // answered, not closed yet
-  int m_waits = 0;              // polls since m_current was answered
+  QPointer<QWidget> m_leftOpen;
+  int m_waits = 0;  // polls since m_current was answered
 };
-
-// The visible top-level widgets other than `keep`, by class and object name: windows a test left behind.
-QStringList visibleTopLevels(const QWidget* keep = nullptr);
 
 }  // namespace quorvane::test

@@ -2,24 +2,19 @@
 // Built twice: with the executable's version information and without any.
 #include <QDialog>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
 #include "platform/programfolder.h"
-#include "platform/shell.h"
 #include "settings/about.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
-#include "tests/freshprogram.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 #include "widgets/errorguard.h"
 
 using namespace quorvane;
-using quorvane::test::ModalAnswerer;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -35,13 +30,6 @@ const QString kFullVersion;
 const QUrl kHome("https://quorvane.org/");
 const QUrl kMail("mailto:support@quorvane.org");
 
-class OneAdapter : public AdapterSource {
- public:
-  std::optional<QList<Adapter>> query() override {
-    return QList<Adapter>{Adapter{{AdapterAddress{"192.168.28.6", "255.255.255.224", 0}}}};
-  }
-};
-
 // What the user does in the open box.
 enum class Close { OkClick, Return, KeypadEnter, CloseBox, Escape };
 
@@ -49,11 +37,10 @@ enum class Close { OkClick, Return, KeypadEnter, CloseBox, Escape };
 
 Q_DECLARE_METATYPE(Close)
 
-class tst_About : public QObject {
+class tst_About : public test::GuiFixture {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
   void init();
   void cleanup();
 
@@ -71,68 +58,26 @@ class tst_About : public QObject {
   void textsFit();
 
  private:
-  QString folder(const QString& name = QString()) const { return QDir(m_folder->path()).filePath(name); }
   void useLanguage(const QString& name, const QByteArray& entries = QByteArray());
-  bool start();
   // Opens the box with actAbout and hands it, shown and active, to `inBox`, which must close it.
   void withAboutBox(const std::function<void(TAboutBox* box)>& inBox);
-
-  OneAdapter m_adapter;
-  QList<QUrl> m_opened;
-  std::unique_ptr<QTemporaryDir> m_folder;
-  std::unique_ptr<ModalAnswerer> m_boxes;
-  std::unique_ptr<TQuorvaneForm> m_form;
 };
 
-void tst_About::initTestCase() {
-  SetAdapterSourceForTests(&m_adapter);
-  // Records the target and opens nothing: a shell that fails for every target.
-  SetShellForTests([this](const QUrl& target) { m_opened << target; });
-}
-
 void tst_About::init() {
-  m_folder = test::FreshProgramFolder();
-  QVERIFY(m_folder);
-  SetApplicationTitle("Quorvane");
-  m_opened.clear();
-  m_boxes = std::make_unique<ModalAnswerer>();
+  QVERIFY(setUpFixture());
+  m_adapters.report = QList<Adapter>{test::adapter({{"192.168.28.6", "255.255.255.224"}})};
 }
 
-void tst_About::cleanup() {
-  const QStringList leaked = test::visibleTopLevels(m_form.get());
-  m_form.reset();
-  const QStringList unchecked = m_boxes->takeTexts();
-  const QStringList stuck = m_boxes->stuck();
-  m_boxes.reset();
-  SetProgramLocationForTests(QString());
-  m_folder.reset();
-  QVERIFY2(leaked.isEmpty(), qPrintable("windows left open: " + leaked.join(", ")));
-  QVERIFY2(unchecked.isEmpty(), qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
-  QVERIFY2(stuck.isEmpty(), qPrintable("dialogs that would not close: " + stuck.join(", ")));
-}
+void tst_About::cleanup() { tearDownFixture(); }
 
 // The shipped file by its name, or a file of the test's own when entries are given.
 void tst_About::useLanguage(const QString& name, const QByteArray& entries) {
-  QVERIFY(QDir(folder()).mkpath("languages"));
-  const QString target = folder("languages/" + name);
-  if (entries.isEmpty()) {
-    QVERIFY(QFile::copy(QUORVANE_SHIPPED_LANGUAGES "/" + name, target));
-  } else {
-    QFile file(target);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Translations]\r\n" + entries);
-  }
+  if (entries.isEmpty())
+    QVERIFY(copyShippedLanguages({name}));
+  else
+    QVERIFY(writeLanguage(name, entries));
   // The settings file names it, as the window reads it on construction.
-  QFile settings(folder(ProgramBaseName() + ".ini"));
-  QVERIFY(settings.open(QIODevice::WriteOnly));
-  settings.write("[Defaults]\r\nDefaultLang=" + name.toUtf8() + "\r\n");
-}
-
-bool tst_About::start() {
-  m_form = std::make_unique<TQuorvaneForm>();
-  RunGuarded(m_form.get(), [this] { m_form->FormCreate(); });
-  m_form->show();
-  return QTest::qWaitForWindowActive(m_form.get());
+  QVERIFY(writeDefaults("DefaultLang=" + name.toUtf8() + "\r\n"));
 }
 
 void tst_About::withAboutBox(const std::function<void(TAboutBox* box)>& inBox) {
@@ -145,7 +90,7 @@ void tst_About::withAboutBox(const std::function<void(TAboutBox* box)>& inBox) {
     wasGlobal = modal == AboutBox;
     auto* box = qobject_cast<TAboutBox*>(modal);
     // Active as the application sees it, so that keys meet the box's own focus.
-    if (!box || !QTest::qWaitFor([box] { return QApplication::activeWindow() == box; })) return modal->hide();
+    if (!box || !test::becomesActive(box)) return modal->hide();
     inBox(box);
   });
   m_form->command("actAbout")->trigger();
@@ -180,7 +125,7 @@ void tst_About::versionTexts() {
   QFETCH(QString, title);
   QFETCH(QString, site);
   useLanguage(entries.isEmpty() ? "english.lng" : "own.lng", entries);
-  QVERIFY(start());
+  QVERIFY(startWindow());
   QCOMPARE(m_form->windowTitle(), caption);
   // The application title is the short version text whatever the language says.
   QCOMPARE(ApplicationTitle(), kShortVersion);
@@ -210,7 +155,7 @@ void tst_About::closing() {
   QFETCH(bool, closes);
   QFETCH(int, result);
   // No language file: the box as designed.
-  QVERIFY(start());
+  QVERIFY(startWindow());
   QString okCaption, focused;
   bool isDefault = false, ownedByWindow = false, openAfter = false;
   int finished = -1;
@@ -265,7 +210,7 @@ void tst_About::linkLabels() {
   QFETCH(QString, label);
   QFETCH(QUrl, target);
   useLanguage("english.lng");
-  QVERIFY(start());
+  QVERIFY(startWindow());
   bool stillOpen = false;
   withAboutBox([&](TAboutBox* box) {
     QTest::mouseClick(box->findChild<QLabel*>(label), Qt::LeftButton);
@@ -305,7 +250,7 @@ void tst_About::linkCommands() {
   QFETCH(QString, target);
   useLanguage(entries.isEmpty() ? "english.lng" : "own.lng", entries);
   if (separatorAtEnd) SetProgramLocationForTests(m_folder->path() + "/");
-  QVERIFY(start());
+  QVERIFY(startWindow());
   QSignalSpy ran(m_form->command(qPrintable(command)), &QAction::triggered);
   if (!key.isEmpty()) {
     QLineEdit* address = m_form->addressField();
@@ -321,7 +266,7 @@ void tst_About::linkCommands() {
   QCOMPARE(m_opened, QList<QUrl>{expected});
   // The shell opened nothing, and that is not reported.
   QCOMPARE(m_boxes->count(), 0);
-  QVERIFY(test::visibleTopLevels(m_form.get()).isEmpty());
+  QVERIFY(test::windowsLeftOpen(m_form.get()).isEmpty());
 }
 
 void tst_About::historyDocumentShipped_data() {
@@ -356,7 +301,7 @@ void tst_About::textsFit_data() {
 void tst_About::textsFit() {
   QFETCH(QString, language);
   useLanguage(language);
-  QVERIFY(start());
+  QVERIFY(startWindow());
   QStringList clipped;
   withAboutBox([&](TAboutBox* box) {
     const QString shots = qEnvironmentVariable("QUORVANE_ABOUT_SHOTS");
@@ -376,12 +321,6 @@ void tst_About::textsFit() {
   QVERIFY2(clipped.isEmpty(), qPrintable("clipped: " + clipped.join(", ")));
 }
 
-int main(int argc, char** argv) {
-  QuorvaneApplication application(argc, argv);
-  application.setAttribute(Qt::AA_Use96Dpi, true);
-  tst_About test;
-  QTEST_SET_MAIN_SOURCE_PATH
-  return QTest::qExec(&test, argc, argv);
-}
+QUORVANE_GUI_TEST_MAIN(tst_About)
 
 #include "tst_about.moc"

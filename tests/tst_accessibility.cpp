@@ -3,23 +3,17 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 #include "main/quorvaneform.h"
-#include "platform/adapters.h"
-#include "platform/programfolder.h"
-#include "platform/shell.h"
 #include "settings/about.h"
 #include "settings/settingsvalues.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 #include "widgets/stringgrid.h"
 
 using namespace quorvane;
-using quorvane::test::ModalAnswerer;
+using quorvane::test::becomesActive;
 
 namespace {
 
@@ -67,19 +61,6 @@ const QStringList kF6Order =
         "edMaxIPBIN edBroadcast edBroadcastBIN edHostNum edHostRange")
         .split(u' ');
 
-class ThreeAddresses : public AdapterSource {
- public:
-  std::optional<QList<Adapter>> query() override {
-    return QList<Adapter>{{{{"192.168.28.6", "255.255.255.224", 1}, {"10.0.0.5", "255.0.0.0", 2}}},
-                          {{{"172.16.1.9", "255.255.0.0", 3}}}};
-  }
-};
-
-// A modal dialog is answered as soon as it opens; keys reach its controls once it is the active window.
-bool becomesActive(QWidget* dialog) {
-  return QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; });
-}
-
 QString spokenName(QWidget* widget) {
   QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
   return iface ? iface->text(QAccessible::Name) : QStringLiteral("<no interface>");
@@ -87,14 +68,12 @@ QString spokenName(QWidget* widget) {
 
 }  // namespace
 
-class tst_Accessibility : public QObject {
+class tst_Accessibility : public test::GuiFixture {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
   void init();
   void cleanup();
-  void cleanupTestCase();
 
   void controlNames_data();
   void controlNames();
@@ -114,67 +93,27 @@ class tst_Accessibility : public QObject {
   void aboutLinksByKeyboard();
 
  private:
-  template <typename T = QWidget>
-  T* control(const QString& name) const {
-    T* found = m_form->findChild<T*>(name);
-    if (!found) qWarning("no control %s", qPrintable(name));
-    return found;
-  }
   // The user's way: the language's item of the Select language menu.
   bool switchLanguage(const QString& file);
   // Keys to whatever has the focus in the active window, as a keyboard delivers them.
   static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
   }
-
-  QTemporaryDir m_folder;
-  ThreeAddresses m_adapters;
-  QList<QUrl> m_opened;
-  std::unique_ptr<ModalAnswerer> m_boxes;
-  std::unique_ptr<TQuorvaneForm> m_form;
 };
 
-void tst_Accessibility::initTestCase() {
-  QVERIFY(m_folder.isValid());
-  QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("languages")));
-  // Copies: choosing a language rewrites its file.
-  for (const QFileInfo& file : QDir(QUORVANE_SHIPPED_LANGUAGES).entryInfoList({"*.lng"}, QDir::Files))
-    QVERIFY(QFile::copy(file.filePath(), m_folder.filePath("languages/" + file.fileName())));
-  SetProgramLocationForTests(m_folder.path());
-  SetAdapterSourceForTests(&m_adapters);
-  SetShellForTests([this](const QUrl& target) { m_opened << target; });
-}
-
 void tst_Accessibility::init() {
-  m_form.reset();
-  m_opened.clear();
-  m_boxes = std::make_unique<ModalAnswerer>();
-  m_form = std::make_unique<TQuorvaneForm>();
-  Settings().DefaultLang = QStringLiteral("english.lng");
-  Settings().DefaultTypeConvert = 0;
+  QVERIFY(setUpFixture());
+  QVERIFY(copyShippedLanguages());
+  m_adapters.report = test::threeAddresses();
   // Start-up takes the first adapter address and calculates it: 192.168.28.6 /27.
-  m_form->FormCreate();
-  m_form->show();
-  QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+  QVERIFY(startWindow([](TQuorvaneForm&) {
+    Settings().DefaultLang = QStringLiteral("english.lng");
+    Settings().DefaultTypeConvert = 0;
+  }));
   QCOMPARE(control<TEdit>("edHostNum")->text(), "30");
 }
 
-void tst_Accessibility::cleanup() {
-  m_form.reset();
-  const QStringList unchecked = m_boxes->takeTexts();
-  const QStringList stuck = m_boxes->stuck();
-  m_boxes.reset();
-  // A dialog that a test's handler answered shows no text; a message box that nobody expected does.
-  QVERIFY2(unchecked.filter(QRegularExpression("\\S")).isEmpty(),
-           qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
-  QVERIFY2(stuck.isEmpty(), qPrintable("dialogs that would not close: " + stuck.join(", ")));
-}
-
-void tst_Accessibility::cleanupTestCase() {
-  SetShellForTests({});
-  SetAdapterSourceForTests(nullptr);
-  SetProgramLocationForTests(QString());
-}
+void tst_Accessibility::cleanup() { tearDownFixture(); }
 
 bool tst_Accessibility::switchLanguage(const QString& file) {
   for (QAction* item : control<QMenu>("mnChangeLang")->actions()) {
@@ -279,7 +218,7 @@ void tst_Accessibility::gridNamesAndCells() {
     static_cast<QDialog*>(dialog)->reject();
   });
   m_form->command(qPrintable(command))->trigger();
-  QCOMPARE(m_boxes->count(), 1);
+  QCOMPARE(m_boxes->take().size(), 1);
   QCOMPARE(spoken, name);
   QCOMPARE(spokenHeader, header);
   QCOMPARE(shownCell, cell);
@@ -456,7 +395,7 @@ void tst_Accessibility::dialogKeys() {
   });
   control<QLineEdit>("edMask")->setText("/24");
   m_form->command(qPrintable(command))->trigger();
-  QCOMPARE(m_boxes->count(), 1);
+  QCOMPARE(m_boxes->take().size(), 1);
   QCOMPARE(focusAtOpening, firstFocus);
   QCOMPARE(control<QLineEdit>("edAddress")->text(), address);
   QCOMPARE(control<QLineEdit>("edMask")->text(), mask);
@@ -498,7 +437,7 @@ void tst_Accessibility::aboutLinksByKeyboard() {
     if (focusIs("Button1")) press(Qt::Key_Space);
   });
   m_form->command("actAbout")->trigger();
-  QCOMPARE(m_boxes->count(), 1);
+  QCOMPARE(m_boxes->take().size(), 1);
   QVERIFY2(reached, "Tab never reached the link");
   QCOMPARE(m_opened, QList<QUrl>{target});
   QVERIFY2(openAfterKey, "the key closed the box instead of opening the link");

@@ -14,20 +14,16 @@
 #include "core/mask.h"
 #include "core/subnet.h"
 #include "core/text.h"
+#include "tests/testfiles.h"
 
 using namespace quorvane;
+using quorvane::test::raw;
 
 namespace {
 
 constexpr int kUnchanged = -1;  // ReadMask must leave the recorded form as it was
 const QString kRejected = QStringLiteral("rejected");
 constexpr MaskForm kForms[] = {MaskForm::Dotted, MaskForm::Inverted, MaskForm::Prefix};
-
-// Keeps embedded NUL bytes of a literal, which the const char* conversion would cut off.
-template <std::size_t N>
-QByteArray bytes(const char (&text)[N]) {
-  return QByteArray(text, N - 1);
-}
 
 std::string_view view(const QByteArray& text) { return {text.constData(), std::size_t(text.size())}; }
 
@@ -82,7 +78,7 @@ class TestCore : public QObject {
     QTest::newRow("five parts") << QByteArray("1.2.3.4.5") << kRejected;
     QTest::newRow("letters") << QByteArray("abc") << kRejected;
     QTest::newRow("leading blank") << QByteArray(" 1.2.3.4") << kRejected;
-    QTest::newRow("NUL after a valid address") << bytes("192.168.28.6\0garbage") << kRejected;
+    QTest::newRow("NUL after a valid address") << raw("192.168.28.6\0garbage") << kRejected;
   }
 
   void inetAddr() {
@@ -184,7 +180,7 @@ class TestCore : public QObject {
     bad("sign after marker", "$-1B");
     bad("non-hex digit", "0x1G");
     bad("hex letter in decimal", "1B");
-    bad("NUL after digits", bytes("27\0"));
+    bad("NUL after digits", raw("27\0"));
   }
 
   void prefixNumber() {
@@ -228,7 +224,7 @@ class TestCore : public QObject {
     row("dotted all ones", "255.255.255.255", D, kRejected);
     row("inverted /7 is read as dotted", "1.255.255.255", D, kRejected);
     row("leading blank makes it dotted", " /27", D, kRejected);
-    row("NUL after a dotted mask", bytes("255.255.255.0\0x"), D, kRejected);
+    row("NUL after a dotted mask", raw("255.255.255.0\0x"), D, kRejected);
     row("inverted", "0.0.0.31", I, "255.255.255.224");
     row("inverted /28", "0.0.0.15", I, "255.255.255.240");
     row("inverted /31", "0.0.0.1", I, "255.255.255.254");
@@ -240,7 +236,7 @@ class TestCore : public QObject {
     fails("prefix with trailing blank", "/27 ");
     fails("prefix letters", "/abc");
     fails("slash alone", "/");
-    fails("prefix with NUL", bytes("/27\0"));
+    fails("prefix with NUL", raw("/27\0"));
   }
 
   void readMask() {

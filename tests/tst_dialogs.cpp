@@ -1,7 +1,5 @@
 // Tests of the reference dialogs and the adapter enumerator, driven through the main window's commands.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QHostAddress>
@@ -9,11 +7,8 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
-#include <memory>
-#include <optional>
 
 #include "core/exception.h"
 #include "dialogs/dlgselectaddresses.h"
@@ -21,15 +16,13 @@
 #include "dialogs/dlgshowinfo.h"
 #include "dialogs/ipandmask.h"
 #include "main/quorvaneform.h"
-#include "platform/adapters.h"
-#include "platform/programfolder.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 
 using namespace quorvane;
-using AdapterReport = std::optional<QList<Adapter>>;
+using quorvane::test::AdapterReport;
 
 // What the user does in an open dialog. `row` is the grid row or radio index that the action starts from.
 enum class Answer {
@@ -45,15 +38,8 @@ enum class Answer {
   ClickThenBesideDClick,  // click the row, then double-click beside the cells of another row
 };
 Q_DECLARE_METATYPE(Answer)
-Q_DECLARE_METATYPE(AdapterReport)
 
 namespace {
-
-class FakeAdapters : public AdapterSource {
- public:
-  AdapterReport report;
-  AdapterReport query() override { return report; }
-};
 
 AdapterAddress entry(const QByteArray& address, const QByteArray& mask, quint32 context = 0) {
   return {address, mask, context};
@@ -179,30 +165,19 @@ QList<QStringList> gridCells(TStringGrid* grid) {
 
 }  // namespace
 
-class TestDialogs : public QObject {
+class TestDialogs : public test::GuiFixture {
   Q_OBJECT
 
  private:
-  QTemporaryDir m_folder;
-  FakeAdapters m_adapters;
-  std::unique_ptr<TQuorvaneForm> m_form;
-
   TQuorvaneForm& form() { return *m_form; }
-
-  // Sets both inputs; the results are empty afterwards, so a filled result shows that a recalculation ran.
-  void setInputs(const QString& address, const QString& mask) {
-    form().addressField()->setText(address);
-    form().maskField()->setText(mask);
-    QVERIFY(resultField(form(), "edInputMask").isEmpty());
-  }
 
   bool recalculated() { return !resultField(form(), "edInputMask").isEmpty(); }
 
   // Opens a dialog through `open` and answers it with `answer`, reading what it shows first.
   Visit visit(const std::function<void()>& open, Answer answer, int row = 0) {
     Visit seen;
-    test::ModalAnswerer answerer;
-    answerer.setHandler([&](QWidget* modal) {
+    const qsizetype stuckBefore = m_boxes->stuck().size();
+    m_boxes->setHandler([&](QWidget* modal) {
       if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         seen.messages << box->text();
         box->button(QMessageBox::Ok)->click();
@@ -219,10 +194,15 @@ class TestDialogs : public QObject {
       }
       act(modal, answer, row, &seen.openAfterEscape);
     });
-    open();
-    QApplication::processEvents();
+    // The visit reports what it met in its own way; the answerer's records of it are not kept.
+    m_boxes->during([&] {
+      open();
+      QApplication::processEvents();
+    });
+    m_boxes->setHandler({});
     // A dialog that the answer did not close fails every comparison of the dialogs met.
-    for (const QString& stuck : answerer.stuck()) seen.dialogs << QStringLiteral("left open: ") + stuck;
+    for (const QString& stuck : m_boxes->stuck().mid(stuckBefore))
+      seen.dialogs << QStringLiteral("left open: ") + stuck;
     return seen;
   }
 
@@ -236,12 +216,8 @@ class TestDialogs : public QObject {
     return visit([this] { form().command("actMyParameters")->trigger(); }, answer, row);
   }
 
-  void writeLanguage(const QByteArray& entries) {
-    QDir(m_folder.path()).mkpath(QStringLiteral("languages"));
-    QFile file(m_folder.filePath(QStringLiteral("languages/test.lng")));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Translations]\r\n" + entries);
-    file.close();
+  void useLanguage(const QByteArray& entries) {
+    QVERIFY(writeLanguage(QStringLiteral("test.lng"), entries));
     Settings().DefaultLang = QStringLiteral("test.lng");
     LoadLanguage();
   }
@@ -252,37 +228,20 @@ class TestDialogs : public QObject {
   }
 
  private Q_SLOTS:
-  void initTestCase() {
-    QVERIFY(m_folder.isValid());
-    SetProgramLocationForTests(m_folder.path());
-  }
-
   void init() {
-    Settings() = SettingsValues{};
-    Settings().DefaultLang = QStringLiteral("none.lng");
-    LangChanger().reset();
-    QFile::remove(m_folder.filePath(QStringLiteral("languages/test.lng")));
-    QFile::remove(m_folder.filePath(QStringLiteral("quorvane.ini")));
-    // No languages folder: every text is its key.
-    LoadLanguage();
-    m_adapters.report = QList<Adapter>{};
-    SetAdapterSourceForTests(&m_adapters);
-    m_form = std::make_unique<TQuorvaneForm>();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    // No languages folder: every text is its key. No adapter either, so the start has nothing to calculate
+    // and reports the empty address.
+    QVERIFY(setUpFixture());
+    QVERIFY(startWindow());
+    QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
   }
 
   void cleanup() {
     QVERIFY(dlgShowInfo == nullptr);
     QVERIFY(dlgShowDiap == nullptr);
     QVERIFY(dlgSelectAddresses == nullptr);
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      QVERIFY2(!qobject_cast<QDialog*>(widget), widget->metaObject()->className());
-    m_form.reset();
-    SetAdapterSourceForTests(nullptr);
+    tearDownFixture();
   }
-
-  void cleanupTestCase() { SetProgramLocationForTests(QString()); }
 
   void maskTable_data() {
     QTest::addColumn<int>("row");
@@ -427,7 +386,7 @@ class TestDialogs : public QObject {
     for (int n = 1; n <= 18; ++n)
       if (n != 9)
         entries += QStringLiteral("sBlock%1=10.%1.0.0/%1{ENTER}use %1{ENTER}ref %1\r\n").arg(n).toUtf8();
-    writeLanguage(entries);
+    useLanguage(entries);
 
     const Visit seen = showDiap(Answer::CancelButton);
     QCOMPARE(seen.grid.size(), 18);
@@ -470,17 +429,16 @@ class TestDialogs : public QObject {
     QFETCH(QByteArray, line);
     QFETCH(QString, control);
     QFETCH(QString, caption);
-    writeLanguage(line + "\r\n");
+    useLanguage(line + "\r\n");
     m_adapters.report = QList<Adapter>{{{entry("10.0.0.1", "255.0.0.0"), entry("10.0.0.2", "255.0.0.0")}}};
     QString shown;
-    test::ModalAnswerer answerer;
-    answerer.setHandler([&](QWidget* modal) {
+    m_boxes->setHandler([&](QWidget* modal) {
       if (QObject* target = modal->findChild<QObject*>(control))
         shown = target->property("Caption").toString();
       static_cast<QDialog*>(modal)->reject();
     });
     form().command(command.toLatin1().constData())->trigger();
-    QCOMPARE(answerer.count(), 1);
+    QCOMPARE(m_boxes->take().size(), 1);
     QCOMPARE(shown, caption);
   }
 
@@ -578,8 +536,7 @@ class TestDialogs : public QObject {
     fillTexts({{"sBlock1", "10.0.0.0/8\r\n" + longUse + "\r\nRFC 1918"}});
     QString cutHint = QStringLiteral("<none>");
     QString shortHint = QStringLiteral("<none>");
-    test::ModalAnswerer answerer;
-    answerer.setHandler([&](QWidget* modal) {
+    m_boxes->setHandler([&](QWidget* modal) {
       auto* grid = modal->findChild<TStringGrid*>();
       const auto hintAt = [&](int column) {
         const QPoint pos = grid->visualItemRect(grid->item(0, column)).center();
@@ -594,6 +551,7 @@ class TestDialogs : public QObject {
       static_cast<QDialog*>(modal)->reject();
     });
     form().command("actShowDiap")->trigger();
+    QCOMPARE(m_boxes->take().size(), 1);
     QCOMPARE(cutHint, longUse);
     QCOMPARE(shortHint, QString());
   }
@@ -739,9 +697,8 @@ class TestDialogs : public QObject {
     TIPAndMask none;
     QString address = QStringLiteral("a");
     QString mask = QStringLiteral("m");
-    test::ModalAnswerer answerer;
     QVERIFY(!form().SelectIpAndMask(none, address, mask));
-    QCOMPARE(answerer.count(), 0);
+    QCOMPARE(m_boxes->count(), 0);
     QCOMPARE(address + mask, QStringLiteral("am"));
   }
 

@@ -13,11 +13,9 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -29,31 +27,16 @@
 #include "settings/settingsvalues.h"
 #include "tests/childprocesses.h"
 #include "tests/faultfiles.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 
 using namespace quorvane;
+using quorvane::test::bindSocket;
+using quorvane::test::entriesOf;
+using quorvane::test::readFile;
+using quorvane::test::statOf;
+using quorvane::test::writeFile;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QStringList entriesOf(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-struct stat statOf(const QString& path) {
-  struct stat info {};
-  ::lstat(QFile::encodeName(path).constData(), &info);
-  return info;
-}
 
 // The bytes of the file that the rewrite of a language file gives, made by the rewrite itself.
 QByteArray rewritten(const QByteArray& bytes) {
@@ -95,24 +78,6 @@ int listenersBelow(const QString& folder) {
       ++count;
   }
   return count;
-}
-
-// A unix socket bound at `path`; listening (its descriptor returned) or closed at once.
-int bindSocket(const QString& path, bool listening) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-    ::close(fd);
-    return -2;
-  }
-  if (!listening) {
-    ::close(fd);
-    return -1;
-  }
-  ::listen(fd, 4);
-  return fd;
 }
 
 }  // namespace
@@ -159,14 +124,9 @@ void tst_Faults::initTestCase() {
 }
 
 void tst_Faults::init() {
-  m_work = std::make_unique<QTemporaryDir>();
-  m_runtime = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_work->isValid() && m_runtime->isValid());
-  // The channel accepts only a runtime folder that nobody else can enter.
-  QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-  SetProgramLocationForTests(m_work->path());
-  Settings() = SettingsValues{};
-  LangChanger().reset();
+  m_work = test::freshProgramFolder();
+  m_runtime = test::privateRuntimeFolder();
+  QVERIFY(m_work && m_runtime);
 }
 
 void tst_Faults::cleanup() {

@@ -4,57 +4,30 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
+#include "tests/fixture.h"
 
 using namespace quorvane;
+using quorvane::test::AnsweredBox;
+using quorvane::test::entriesOf;
+using quorvane::test::raw;
 
-namespace {
-
-// Bytes of a literal including any zero bytes in it.
-template <qsizetype N>
-QByteArray raw(const char (&text)[N]) {
-  return QByteArray(text, N - 1);
-}
-
-struct Answered {
-  QString text;
-  QString informativeText;
-};
-
-}  // namespace
-
-class TstFormIni : public QObject {
+// The fixture's answerer takes the message box of an exit that reports an error, so that it never blocks the
+// test; each test checks what was shown.
+class TstFormIni : public test::GuiFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> m_dir;
-  // Answers every message box on the next turn of the event loop, so an exit that reports an error never
-  // blocks the test; each test checks what was shown.
-  QTimer m_answerer;
-  QList<Answered> m_answered;
-
-  QString iniPath() const { return m_dir->filePath(QStringLiteral("quorvane.ini")); }
-
-  void writeIni(const QByteArray& bytes) const {
-    QFile file(iniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-  }
-
-  QByteArray readIni() const {
-    QFile file(iniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-  }
+  QString iniPath() const { return folder(QStringLiteral("quorvane.ini")); }
+  [[nodiscard]] bool writeIni(const QByteArray& bytes) const { return test::writeFile(iniPath(), bytes); }
+  QByteArray readIni() const { return test::readFile(iniPath()); }
 
   QByteArray stored(const char* section, const char* key) const {
     return profile::ReadString(iniPath(), section, key, "<missing>");
@@ -71,32 +44,11 @@ class TstFormIni : public QObject {
     return form;
   }
 
-  void answerMessageBox() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    m_answered.append({box->text(), box->informativeText()});
-    box->done(QMessageBox::Ok);
-  }
-
  private Q_SLOTS:
-  void initTestCase() {
-    m_answerer.setInterval(10);
-    connect(&m_answerer, &QTimer::timeout, this, [this] { answerMessageBox(); });
-  }
-
-  void init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    SetProgramLocationForTests(m_dir->path(), QStringLiteral("quorvane"));
-    Settings() = SettingsValues{};
-    m_answered.clear();
-    m_answerer.start();
-  }
+  void init() { QVERIFY(setUpFixture()); }
 
   void cleanup() {
-    m_answerer.stop();
-    SetProgramLocationForTests(QString());
-    m_dir.reset();
+    tearDownFixture();
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
   }
 
@@ -139,7 +91,7 @@ class TstFormIni : public QObject {
     if (minimized) form->showMinimized();
     form.reset();
     QCOMPARE(readIni(), expected);
-    QVERIFY(m_answered.isEmpty());
+    QCOMPARE(m_boxes->count(), 0);
   }
 
   void byteValuesKeepLowEightBits_data() {
@@ -158,7 +110,7 @@ class TstFormIni : public QObject {
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, value);
     QFETCH(int, expected);
-    writeIni("[Defaults]\n" + key + "=" + value + "\n");
+    QVERIFY(writeIni("[Defaults]\n" + key + "=" + value + "\n"));
     auto form = start(false);
     QCOMPARE(int(key == "WhatUser" ? Settings().WhatUser : Settings().DefaultTypeConvert), expected);
     form.reset();
@@ -179,7 +131,7 @@ class TstFormIni : public QObject {
   void languageNameAsStored() {
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
-    writeIni(content);
+    QVERIFY(writeIni(content));
     auto form = start(false);
     QCOMPARE(Settings().DefaultLang, expected);
     form.reset();
@@ -204,7 +156,7 @@ class TstFormIni : public QObject {
     QFETCH(QByteArray, state);
     QFETCH(int, shown);
     QFETCH(int, written);
-    writeIni("[Window Position]\nTop=0x64\nLeft=0X32\n[Window State]\nWindowState=" + state + "\n");
+    QVERIFY(writeIni("[Window Position]\nTop=0x64\nLeft=0X32\n[Window State]\nWindowState=" + state + "\n"));
     for (int cycle = 1; cycle <= 2; ++cycle) {
       auto form = start(false);
       QCOMPARE(form->pos(), QPoint(50, 100));
@@ -217,11 +169,11 @@ class TstFormIni : public QObject {
       QCOMPARE(stored("Window Position", "Top"), normal ? raw("100") : raw("0x64"));
       QCOMPARE(stored("Window Position", "Left"), normal ? raw("50") : raw("0X32"));
     }
-    QVERIFY(m_answered.isEmpty());
+    QCOMPARE(m_boxes->count(), 0);
   }
 
   void exitWhileMinimizedKeepsEarlierPosition() {
-    writeIni("[Window Position]\nTop=210\nLeft=-20\n");
+    QVERIFY(writeIni("[Window Position]\nTop=210\nLeft=-20\n"));
     auto form = start();
     form->move(300, 400);
     form->showMinimized();
@@ -251,7 +203,7 @@ class TstFormIni : public QObject {
     const QByteArray scrambled = ScramblePassword(plain);
     QVERIFY2(!scrambled.contains('\n') && !scrambled.contains('\r'), "a stored form must fit on one line");
     // One pair of quotes is always stripped on reading, whatever the stored form begins or ends with.
-    writeIni("[Defaults]\nUserPassword=\"" + scrambled + "\"\n");
+    QVERIFY(writeIni("[Defaults]\nUserPassword=\"" + scrambled + "\"\n"));
     QByteArray firstExit;
     for (int cycle = 1; cycle <= 2; ++cycle) {
       auto form = start(false);
@@ -272,7 +224,7 @@ class TstFormIni : public QObject {
         "\r\nUserDomain=CORP\r\nExtra=kept\r\nDefaultLang=english.lng\r\nDefaultTypeConvert=1\r\n\r\n"
         "[Window Position]\r\nTop=120\r\nLeft=80\r\n[Window State]\r\nWindowState=0\r\n"
         "[Trailer]\r\nNote = spaced value \r\n[\r\n";
-    writeIni(original);
+    QVERIFY(writeIni(original));
     auto form = start();
     QCOMPARE(int(Settings().WhatUser), 7);
     QCOMPARE(Settings().UserName, raw("alice"));
@@ -295,7 +247,7 @@ class TstFormIni : public QObject {
         .replace("Top=120", "Top=25")
         .replace("Left=80", "Left=15");
     QCOMPARE(readIni(), expected);
-    QVERIFY(m_answered.isEmpty());
+    QCOMPARE(m_boxes->count(), 0);
   }
 
   void refusedWriteIsReported_data() {
@@ -308,31 +260,30 @@ class TstFormIni : public QObject {
   void refusedWriteIsReported() {
     QFETCH(bool, folderAtPath);
     if (folderAtPath) {
-      QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("quorvane.ini")));
+      QVERIFY(QDir(folder()).mkdir(QStringLiteral("quorvane.ini")));
     } else {
-      QFile plain(m_dir->filePath(QStringLiteral("plain")));
-      QVERIFY(plain.open(QIODevice::WriteOnly));
-      SetProgramLocationForTests(m_dir->filePath(QStringLiteral("plain/sub")));
+      QVERIFY(test::writeFile(folder(QStringLiteral("plain")), QByteArray()));
+      SetProgramLocationForTests(folder(QStringLiteral("plain/sub")));
     }
-    const QDir folder(m_dir->path());
-    const QStringList before = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList before = entriesOf(folder());
     auto form = start();
     const QString path = form->settingsPath();
     QCOMPARE(Settings().DefaultLang, QStringLiteral("english.lng"));
     form.reset();
     // The first write fails and the later ones are not attempted: one report, not one per key.
-    QCOMPARE(m_answered.size(), 1);
-    QCOMPARE(m_answered[0].text, QStringLiteral("An error occurred in the application."));
-    QCOMPARE(m_answered[0].informativeText, QStringLiteral("Unable to write to ") + path);
-    QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    const QList<AnsweredBox> answered = m_boxes->take();
+    QCOMPARE(answered.size(), 1);
+    QCOMPARE(answered[0].text, QStringLiteral("An error occurred in the application."));
+    QCOMPARE(answered[0].informativeText, QStringLiteral("Unable to write to ") + path);
+    QCOMPARE(entriesOf(folder()), before);
     if (folderAtPath) QVERIFY(QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 
     // The program goes on: a later exit with a writable folder writes its file.
-    SetProgramLocationForTests(m_dir->filePath(QStringLiteral("later")));
-    QVERIFY(folder.mkdir(QStringLiteral("later")));
+    SetProgramLocationForTests(folder(QStringLiteral("later")));
+    QVERIFY(QDir(folder()).mkdir(QStringLiteral("later")));
     start().reset();
-    QCOMPARE(m_answered.size(), 1);
-    QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("later/quorvane.ini"))));
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(QFile::exists(folder(QStringLiteral("later/quorvane.ini"))));
   }
 
   // A language file name can hold a line break on this platform; such a value cannot be written.
@@ -340,8 +291,9 @@ class TstFormIni : public QObject {
     auto form = start();
     Settings().DefaultLang = QStringLiteral("two\nlines.lng");
     form.reset();
-    QCOMPARE(m_answered.size(), 1);
-    QCOMPARE(m_answered[0].informativeText, QStringLiteral("Unable to write to ") + iniPath());
+    const QList<AnsweredBox> answered = m_boxes->take();
+    QCOMPARE(answered.size(), 1);
+    QCOMPARE(answered[0].informativeText, QStringLiteral("Unable to write to ") + iniPath());
     QCOMPARE(readIni(), raw("[Defaults]\nWhatUser=0\nUserName=\nUserPassword=\nUserDomain=\n"));
   }
 
@@ -376,7 +328,7 @@ class TstFormIni : public QObject {
   void garbageFileGivesDefaults() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, userName);
-    writeIni(content);
+    QVERIFY(writeIni(content));
     auto form = start();
     QCOMPARE(int(Settings().WhatUser), 0);
     QCOMPARE(int(Settings().DefaultTypeConvert), 0);
@@ -386,7 +338,7 @@ class TstFormIni : public QObject {
     QCOMPARE(form->windowState(), Qt::WindowNoState);
     form.reset();
     // Every write was made: the last one in the order is the window state.
-    QVERIFY(m_answered.isEmpty());
+    QCOMPARE(m_boxes->count(), 0);
     QCOMPARE(stored("Window State", "WindowState"), raw("0"));
     QCOMPARE(stored("Defaults", "UserName"), userName);
   }

@@ -37,10 +37,8 @@ void tst_Handoff::initTestCase() {
 }
 
 void tst_Handoff::init() {
-  m_runtime = std::make_unique<QTemporaryDir>();
-  QVERIFY(m_runtime->isValid());
-  // The channel accepts only a runtime folder that nobody else can enter.
-  QVERIFY(QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  m_runtime = quorvane::test::privateRuntimeFolder();
+  QVERIFY(m_runtime);
 }
 
 void tst_Handoff::cleanup() {

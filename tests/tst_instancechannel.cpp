@@ -20,7 +20,11 @@
 #include <ctime>
 #include <memory>
 
+#include "tests/testfiles.h"
+
 using quorvane::InstanceChannel;
+using quorvane::test::bindSocket;
+using quorvane::test::statOf;
 using Role = InstanceChannel::Role;
 using namespace std::chrono_literals;
 
@@ -58,27 +62,6 @@ QByteArray frame(const QByteArray& payload, quint32 announced) {
   return bytes + payload;
 }
 QByteArray frame(const QByteArray& payload) { return frame(payload, quint32(payload.size())); }
-
-// A socket file bound by this process; listening but never accepting, or closed at once (left stale).
-int bindSocket(const QString& path, bool keepListening) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) qFatal("bind failed");
-  if (keepListening) {
-    ::listen(fd, 4);
-    return fd;
-  }
-  ::close(fd);
-  return -1;
-}
-
-struct stat statOf(const QString& path) {
-  struct stat info {};
-  ::lstat(QFile::encodeName(path).constData(), &info);
-  return info;
-}
 
 }  // namespace
 
@@ -154,7 +137,7 @@ class tst_InstanceChannel : public QObject {
       crashed.process->kill();
       QVERIFY(crashed.process->waitForFinished(3000));
     } else {
-      bindSocket(socketPath(), false);
+      QCOMPARE(bindSocket(socketPath(), false), -1);
     }
     QVERIFY(S_ISSOCK(statOf(socketPath()).st_mode));
 
@@ -179,6 +162,7 @@ class tst_InstanceChannel : public QObject {
     QCOMPARE(primary->start(QString()), Role::Primary);
     QCOMPARE(::unlink(QFile::encodeName(socketPath()).constData()), 0);
     const int other = bindSocket(socketPath(), true);
+    QVERIFY(other >= 0);
     const ino_t replacement = statOf(socketPath()).st_ino;
     primary.reset();
     QCOMPARE(statOf(socketPath()).st_ino, replacement);
@@ -260,17 +244,16 @@ class tst_InstanceChannel : public QObject {
     QTemporaryDir elsewhere;
     int listener = -1;
     if (kind == "file") {
-      QFile file(socketPath());
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write("planted");
+      QVERIFY(quorvane::test::writeFile(socketPath(), "planted"));
     } else if (kind == "fifo") {
       QCOMPARE(::mkfifo(path.constData(), 0600), 0);
     } else if (kind == "link") {
       listener = bindSocket(elsewhere.filePath("live"), true);
+      QVERIFY(listener >= 0);
       QCOMPARE(::symlink(QFile::encodeName(elsewhere.filePath("live")).constData(), path.constData()), 0);
     } else {
       if (::geteuid() != 0) QSKIP("only root can plant a socket owned by another user");
-      bindSocket(socketPath(), false);
+      QCOMPARE(bindSocket(socketPath(), false), -1);
       QCOMPARE(::lchown(path.constData(), 65534, 65534), 0);
     }
     const struct stat before = statOf(socketPath());
@@ -284,11 +267,7 @@ class tst_InstanceChannel : public QObject {
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_uid, before.st_uid);
     QCOMPARE(after.st_size, before.st_size);
-    if (kind == "file") {
-      QFile file(socketPath());
-      QVERIFY(file.open(QIODevice::ReadOnly));
-      QCOMPARE(file.readAll(), QByteArray("planted"));
-    }
+    if (kind == "file") QCOMPARE(quorvane::test::readFile(socketPath()), QByteArray("planted"));
     if (listener >= 0) {  // nobody connected through the link
       QCOMPARE(::accept(listener, nullptr, nullptr), -1);
       ::close(listener);
@@ -369,6 +348,7 @@ class tst_InstanceChannel : public QObject {
       ::kill(pid_t(frozen->process->processId()), SIGSTOP);
     } else {
       fds.push_back(bindSocket(socketPath(), true));
+      QVERIFY(fds.back() >= 0);
     }
     if (kind == "full") {  // connections nobody accepts, until the kernel refuses more for now (EAGAIN)
       sockaddr_un address{};

@@ -17,6 +17,7 @@
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "tests/fixture.h"
 #include "widgets/action.h"
 #include "widgets/buttons.h"
 #include "widgets/combobox.h"
@@ -26,14 +27,13 @@
 #include "widgets/labelededit.h"
 
 using namespace quorvane;
+using quorvane::test::entriesOf;
+using quorvane::test::raw;
+using quorvane::test::readFile;
+using quorvane::test::writeFile;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <qsizetype N>
-QByteArray raw(const char (&text)[N]) {
-  return QByteArray(text, N - 1);
-}
 
 // What a rewrite may change: blanks and control characters, line breaks and added equals signs. The rest
 // of a file must come back byte for byte.
@@ -133,22 +133,7 @@ class TstLangChanger : public QObject {
     return m_dir->filePath(u"languages/"_s + name);
   }
 
-  static void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-  }
-
-  static QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-  }
-
-  QStringList languageFolder() const {
-    return QDir(m_dir->filePath(u"languages"_s))
-        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-  }
+  QStringList languageFolder() const { return entriesOf(m_dir->filePath(u"languages"_s)); }
 
   // What a user or a test can see of the forms, read through Qt's own getters.
   QString observe(const QString& what) const {
@@ -192,13 +177,9 @@ class TstLangChanger : public QObject {
 
  private Q_SLOTS:
   void init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_dir = test::freshProgramFolder();
+    QVERIFY(m_dir);
     QVERIFY(QDir(m_dir->path()).mkdir(u"languages"_s));
-    SetProgramLocationForTests(m_dir->path());
-    Settings() = SettingsValues{};
-    LangChanger().reset();
-    TextTable::Reset();
     QLocale::setDefault(QLocale::c());
     m_form = new TTestForm;
     m_dialog = new TTestDialog(m_form);
@@ -237,7 +218,7 @@ class TstLangChanger : public QObject {
   void rewriteTurnsBareKeysIntoEntries() {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
-    writeFile(langPath(), before);
+    QVERIFY(writeFile(langPath(), before));
     LangChanger().setLangFile(u"  "_s + langPath() + u"\t"_s);
     QCOMPARE(LangChanger().LangFile(), langPath());
     QCOMPARE(readFile(langPath()), after);
@@ -270,7 +251,7 @@ class TstLangChanger : public QObject {
     if (bytes.isEmpty()) {
       QVERIFY(QDir().mkpath(path));
     } else {
-      writeFile(path, bytes);
+      QVERIFY(writeFile(path, bytes));
     }
     LoadLanguage();
     QCOMPARE(LangChanger().LangFile(), path);
@@ -296,11 +277,11 @@ class TstLangChanger : public QObject {
 
   void defaultLangOutsideTheFolderIsTakenAsMissing() {
     QFETCH(QString, name);
-    writeFile(langPath(), raw("[Translations]\r\nTestForm.Caption=English\r\nsMask=Mask\r\n"));
+    QVERIFY(writeFile(langPath(), raw("[Translations]\r\nTestForm.Caption=English\r\nsMask=Mask\r\n")));
     const QByteArray planted = raw("[Translations]\nTestForm.Caption=Planted\nsMask=Planted\nbare\n");
     const QStringList plantedFiles = {m_dir->filePath(u"outside.lng"_s), langPath(u"sub/inside.lng"_s),
                                       langPath(u"sub\\inside.lng"_s)};
-    for (const QString& path : plantedFiles) writeFile(path, planted);
+    for (const QString& path : plantedFiles) QVERIFY(writeFile(path, planted));
     LoadLanguage();
     QCOMPARE(Tr(Text::sMask), u"Mask"_s);
 
@@ -313,8 +294,9 @@ class TstLangChanger : public QObject {
   }
 
   void loadLanguageTranslatesFormsThenRefillsTheTable() {
-    writeFile(langPath(),
-              raw("[Translations]\r\nTestForm.Probe=x\r\nTestDialog.Caption=Dialog\r\nsMask=Mask\r\n"));
+    QVERIFY(
+        writeFile(langPath(),
+                  raw("[Translations]\r\nTestForm.Probe=x\r\nTestDialog.Caption=Dialog\r\nsMask=Mask\r\n")));
     LoadLanguage();
     QCOMPARE(m_form->probeSaw, QString());  // the table was still empty while the forms were translated
     QCOMPARE(observe("dialog.caption"), u"Dialog"_s);
@@ -323,7 +305,7 @@ class TstLangChanger : public QObject {
     // The current language chosen again: not rewritten, but applied again.
     const QByteArray changed =
         raw("[Translations]\nTestForm.Probe=x\nTestForm.Caption=Again\nbare\nsMask=Mask 2\n");
-    writeFile(langPath(), changed);
+    QVERIFY(writeFile(langPath(), changed));
     LoadLanguage();
     QCOMPARE(readFile(langPath()), changed);
     QCOMPARE(m_form->probeSaw, u"Mask"_s);
@@ -343,7 +325,7 @@ class TstLangChanger : public QObject {
     // name has the longest length allowed, that name cannot exist.
     const QString name = readOnlyFolder ? u"english.lng"_s : QString(251, QLatin1Char('l')) + u".lng"_s;
     const QByteArray bytes = raw("[Translations]\r\nTestForm.Caption=English\r\nbare\r\nsMask=Mask\r\n");
-    writeFile(langPath(name), bytes);
+    QVERIFY(writeFile(langPath(name), bytes));
     if (readOnlyFolder) {
       QVERIFY(QFile::setPermissions(m_dir->filePath(u"languages"_s),
                                     QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -375,7 +357,7 @@ class TstLangChanger : public QObject {
 
   void unreadableFileRaisesAndStaysAsItIs() {
     const QByteArray bytes = raw("[Translations]\r\nbare\r\n");
-    writeFile(langPath(), bytes);
+    QVERIFY(writeFile(langPath(), bytes));
     QVERIFY(QFile::setPermissions(langPath(), QFileDevice::WriteOwner));
     if (QFile(langPath()).open(QIODevice::ReadOnly)) QSKIP("file permissions do not bind this user (root)");
     QVERIFY_THROWS_EXCEPTION(Exception, LangChanger().setLangFile(langPath()));
@@ -502,10 +484,11 @@ class TstLangChanger : public QObject {
     QFETCH(QString, which);
     QFETCH(QString, formCaption);
     QFETCH(QString, dialogCaption);
-    writeFile(langPath(), raw("[Other]\r\nTestForm.Caption=Other section\r\n"
-                              "[Translations]\r\ntestform.Caption=Main\r\nTESTDIALOG.caption=Dialog\r\n"
-                              "TestForm.Caption=Second entry\r\nCaption=No form part\r\n"
-                              "TestDialog.lblName.Caption=Name{ENTER}here\r\nTestForm.lblName.Caption\r\n"));
+    QVERIFY(writeFile(langPath(),
+                      raw("[Other]\r\nTestForm.Caption=Other section\r\n"
+                          "[Translations]\r\ntestform.Caption=Main\r\nTESTDIALOG.caption=Dialog\r\n"
+                          "TestForm.Caption=Second entry\r\nCaption=No form part\r\n"
+                          "TestDialog.lblName.Caption=Name{ENTER}here\r\nTestForm.lblName.Caption\r\n")));
     LangChanger().setLangFile(langPath());
     QWidget* form = nullptr;
     if (which == QLatin1String("form")) form = m_form;
@@ -551,7 +534,7 @@ class TstLangChanger : public QObject {
         "\"\r\nsReference=Grüße\r\nsBlock1=first\r\nsblock1=second\r\n";
     bytes += "sBlock2=" + QByteArray(3000, 'x') + "\r\nsBlock3=" + QByteArray(2046, 'x') + "ü\r\n";
     bytes += "sBlock4=" + QByteArray(2045, 'x') + "üyy\r\n";
-    writeFile(langPath(), bytes);
+    QVERIFY(writeFile(langPath(), bytes));
     QCOMPARE(LangChanger().LookupText(key), key);  // no language file yet
     LangChanger().setLangFile(langPath());
     QCOMPARE(LangChanger().LookupText(key), expected);
@@ -580,7 +563,7 @@ class TstLangChanger : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, caption);
     QFETCH(bool, keysCut);
-    writeFile(langPath(), bytes);
+    QVERIFY(writeFile(langPath(), bytes));
     LoadLanguage();
     QCOMPARE(substance(readFile(langPath())), substance(bytes));
     QCOMPARE(observe("lblName.text"), caption);

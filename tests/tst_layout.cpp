@@ -7,7 +7,6 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -16,11 +15,10 @@
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
 #include "main/quorvaneform.h"
-#include "platform/adapters.h"
-#include "platform/programfolder.h"
 #include "settings/about.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
+#include "tests/fixture.h"
 
 using namespace quorvane;
 
@@ -32,14 +30,6 @@ const QList<std::pair<Form, const char*>> kForms = {{Form::MainWindow, "main win
                                                     {Form::ReservedBlocks, "reserved blocks"},
                                                     {Form::OwnAddresses, "own addresses"},
                                                     {Form::About, "about box"}};
-
-class ThreeAddresses : public AdapterSource {
- public:
-  std::optional<QList<Adapter>> query() override {
-    return QList<Adapter>{{{{"192.168.28.6", "255.255.255.224", 1}, {"10.0.0.5", "255.0.0.0", 2}}},
-                          {{{"172.16.1.9", "255.255.0.0", 3}}}};
-  }
-};
 
 QString describe(const QWidget* control, const QString& what, QSize need, QSize room) {
   return QStringLiteral("%1: %2 needs %3 x %4, has %5 x %6")
@@ -205,13 +195,13 @@ QPalette darkPalette() {
 
 Q_DECLARE_METATYPE(Form)
 
-class tst_Layout : public QObject {
+class tst_Layout : public test::GuiFixture {
   Q_OBJECT
 
  private Q_SLOTS:
   void initTestCase();
+  void init();
   void cleanup();
-  void cleanupTestCase();
 
   void everyTextFits_data();
   void everyTextFits();
@@ -224,65 +214,60 @@ class tst_Layout : public QObject {
   // The form shown as the program shows it, in the language; null when it could not be made.
   QWidget* open(Form form, const QString& language);
 
-  QTemporaryDir m_folder;
   QStringList m_languages;
-  ThreeAddresses m_adapters;
-  std::unique_ptr<TQuorvaneForm> m_main;
   std::unique_ptr<QWidget> m_dialog;
 };
 
 void tst_Layout::initTestCase() {
-  QVERIFY(m_folder.isValid());
-  QVERIFY(QDir(m_folder.path()).mkdir("languages"));
-  for (const QFileInfo& file : QDir(QUORVANE_SHIPPED_LANGUAGES).entryInfoList({"*.lng"}, QDir::Files)) {
-    QVERIFY(QFile::copy(file.filePath(), m_folder.filePath("languages/" + file.fileName())));
-    m_languages << file.fileName();
-  }
+  m_languages = QDir(QUORVANE_SHIPPED_LANGUAGES).entryList({"*.lng"}, QDir::Files);
   QVERIFY(m_languages.size() >= 3);
-  SetProgramLocationForTests(m_folder.path());
-  SetAdapterSourceForTests(&m_adapters);
+}
+
+void tst_Layout::init() {
+  QVERIFY(setUpFixture());
+  QVERIFY(copyShippedLanguages());
+  m_adapters.report = test::threeAddresses();
 }
 
 void tst_Layout::cleanup() {
   m_dialog.reset();
-  m_main.reset();
+  tearDownFixture();
   QApplication::setPalette(QApplication::style()->standardPalette());
-}
-
-void tst_Layout::cleanupTestCase() {
-  SetAdapterSourceForTests(nullptr);
-  SetProgramLocationForTests(QString());
 }
 
 QWidget* tst_Layout::open(Form form, const QString& language) {
   m_dialog.reset();
-  m_main = std::make_unique<TQuorvaneForm>();
-  Settings().DefaultLang = language;
-  Settings().DefaultTypeConvert = 0;
-  m_main->FormCreate();
-  QWidget* shown = m_main.get();
+  const bool started = startWindow([&](TQuorvaneForm&) {
+    Settings().DefaultLang = language;
+    Settings().DefaultTypeConvert = 0;
+  });
+  if (!started) return nullptr;
+  QWidget* shown = m_form.get();
   switch (form) {
     case Form::MainWindow:
       break;
     case Form::MaskTable:
-      m_dialog.reset(shown = new TdlgShowInfo(m_main.get()));
+      m_dialog.reset(shown = new TdlgShowInfo(m_form.get()));
       break;
     case Form::ReservedBlocks:
-      m_dialog.reset(shown = new TdlgShowDiap(m_main.get()));
+      m_dialog.reset(shown = new TdlgShowDiap(m_form.get()));
       break;
     case Form::OwnAddresses: {
-      auto* dialog = new TdlgSelectAddresses(m_main.get());
+      auto* dialog = new TdlgSelectAddresses(m_form.get());
       m_dialog.reset(shown = dialog);
       dialog->addressGroup()->setItems({"192.168.28.6", "10.0.0.5", "172.16.1.9"});
       dialog->addressGroup()->setItemIndex(0);
       break;
     }
     case Form::About:
-      m_dialog.reset(shown = new TAboutBox(m_main.get()));
+      m_dialog.reset(shown = new TAboutBox(m_form.get()));
       break;
   }
-  if (m_dialog) LangChanger().TranslateForm(m_dialog.get());
-  m_main->show();
+  if (m_dialog) {
+    LangChanger().TranslateForm(m_dialog.get());
+    // Shown without its modal loop, to be measured while open.
+    m_boxes->leaveOpen(m_dialog.get());
+  }
   shown->show();
   return QTest::qWaitForWindowExposed(shown) ? shown : nullptr;
 }
@@ -376,14 +361,14 @@ void tst_Layout::readOnlyFieldsKeepTheButtonFace() {
   QCoreApplication::processEvents();
   const QPalette desktop = QApplication::palette();
   for (const char* name : {"edInputAddress", "edNetworkBIN", "edHostRange"}) {
-    const QPalette field = m_main->findChild<TEdit*>(name)->palette();
+    const QPalette field = m_form->findChild<TEdit*>(name)->palette();
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
       QCOMPARE(field.color(group, QPalette::Base), desktop.color(group, QPalette::Button));
       QCOMPARE(field.color(group, QPalette::Text), desktop.color(group, QPalette::ButtonText));
     }
   }
   // The inputs are ordinary edits.
-  QCOMPARE(m_main->findChild<QLineEdit*>("edAddress")->palette().color(QPalette::Base),
+  QCOMPARE(m_form->findChild<QLineEdit*>("edAddress")->palette().color(QPalette::Base),
            desktop.color(QPalette::Base));
 }
 

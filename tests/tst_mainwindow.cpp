@@ -3,13 +3,10 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 #include <QtTest>
 #include <functional>
-#include <memory>
 
 #include "core/exception.h"
 #include "main/quorvaneform.h"
@@ -19,8 +16,7 @@
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
-#include "tests/freshprogram.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 #include "widgets/buttons.h"
 #include "widgets/errorguard.h"
 #include "widgets/groupbox.h"
@@ -28,7 +24,6 @@
 
 using namespace quorvane;
 using quorvane::test::AnsweredBox;
-using quorvane::test::ModalAnswerer;
 
 namespace {
 
@@ -69,12 +64,10 @@ enum class Route {
 
 Q_DECLARE_METATYPE(Route)
 
-class tst_MainWindow : public QObject {
+class tst_MainWindow : public test::GuiFixture {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
-  void cleanupTestCase();
   void init();
   void cleanup();
 
@@ -110,88 +103,40 @@ class tst_MainWindow : public QObject {
 
  private:
   bool openForm(const QString& address, const QString& mask, int typeConvert = -1);
-  template <typename T = QWidget>
-  T* control(const QString& name) const {
-    return m_form->findChild<T*>(name);
-  }
   QLineEdit* field(const QString& name) const { return control<QLineEdit>(name); }
   TEdit* result(const QString& name) const { return control<TEdit>(name); }
   QStringList results(const QStringList& names = kResultFields) const;
   bool allResultsEmpty() const { return results() == QStringList(kResultFields.size(), QString()); }
   bool allResultsFilled() const { return !results().contains(QString()); }
-  void setInputs(const QString& address, const QString& mask);
   void pickType(int index);
   bool reactivate();
   bool focusOn(QWidget* widget);
   bool calculateBy(Route route);
   void clickArrow(const char* name) { QTest::mouseClick(control<QToolButton>(name), Qt::LeftButton); }
-
-  struct NoAdapters : AdapterSource {
-    std::optional<QList<Adapter>> query() override { return QList<Adapter>{}; }
-  } m_noAdapters;
-  std::unique_ptr<QTemporaryDir> m_folder;
-  std::unique_ptr<ModalAnswerer> m_boxes;
-  std::unique_ptr<TQuorvaneForm> m_form;
-  QList<QUrl> m_opened;
 };
 
-void tst_MainWindow::initTestCase() {
-  SetShellForTests([this](const QUrl& target) { m_opened << target; });
-  // Start-up fills the inputs from the machine's first adapter; here the test sets them itself.
-  SetAdapterSourceForTests(&m_noAdapters);
-}
-
-void tst_MainWindow::cleanupTestCase() {
-  SetAdapterSourceForTests(nullptr);
-  SetShellForTests({});
-}
-
 void tst_MainWindow::init() {
-  m_form.reset();  // left over when an earlier init() failed, which skips cleanup()
-  // Each window reads and writes its settings in a program folder of its own.
-  m_folder = test::FreshProgramFolder();
-  QVERIFY(m_folder);
-  m_opened.clear();
-  m_boxes = std::make_unique<ModalAnswerer>();
+  // Each window reads and writes its settings in a program folder of its own. Start-up fills the inputs
+  // from the machine's first adapter; the fixture's machine has none, and the test sets them itself.
+  QVERIFY(setUpFixture());
   QVERIFY(openForm(QString(), QString()));
   // A start with nothing to calculate reports the empty address, once.
   QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
 }
 
-void tst_MainWindow::cleanup() {
-  QToolTip::hideText();
-  const QStringList leaked = quorvane::test::visibleTopLevels(m_form.get());
-  m_form.reset();
-  const QStringList unchecked = m_boxes->takeTexts();
-  const QStringList stuck = m_boxes->stuck();
-  m_boxes.reset();
-  SetProgramLocationForTests(QString());
-  m_folder.reset();
-  QVERIFY2(leaked.isEmpty(), qPrintable("windows left open: " + leaked.join(", ")));
-  QVERIFY2(unchecked.isEmpty(), qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
-  QVERIFY2(stuck.isEmpty(), qPrintable("dialogs that would not close: " + stuck.join(", ")));
-}
+void tst_MainWindow::cleanup() { tearDownFixture(); }
 
 bool tst_MainWindow::openForm(const QString& address, const QString& mask, int typeConvert) {
-  m_form.reset();
-  m_form = std::make_unique<TQuorvaneForm>();
-  if (typeConvert >= 0) Settings().DefaultTypeConvert = std::uint8_t(typeConvert);
-  field("edAddress")->setText(address);
-  field("edMask")->setText(mask);
-  m_form->FormCreate();
-  m_form->show();
-  return QTest::qWaitForWindowActive(m_form.get());
+  return startWindow([&](TQuorvaneForm&) {
+    if (typeConvert >= 0) Settings().DefaultTypeConvert = std::uint8_t(typeConvert);
+    setInputs(address, mask);
+  });
 }
 
 QStringList tst_MainWindow::results(const QStringList& names) const {
   QStringList texts;
   for (const QString& name : names) texts << result(name)->text();
   return texts;
-}
-
-void tst_MainWindow::setInputs(const QString& address, const QString& mask) {
-  field("edAddress")->setText(address);
-  field("edMask")->setText(mask);
 }
 
 // What a pick in the drop-down list does: the selection changes and the list reports the activation.
@@ -880,13 +825,6 @@ void tst_MainWindow::unhandledError() {
   QCOMPARE(result("edNetwork")->text(), "192.168.28.0");
 }
 
-// The program's own application class, so that errors escaping an event handler meet its dispatch.
-int main(int argc, char** argv) {
-  QuorvaneApplication application(argc, argv);
-  application.setAttribute(Qt::AA_Use96Dpi, true);
-  tst_MainWindow test;
-  QTEST_SET_MAIN_SOURCE_PATH
-  return QTest::qExec(&test, argc, argv);
-}
+QUORVANE_GUI_TEST_MAIN(tst_MainWindow)
 
 #include "tst_mainwindow.moc"

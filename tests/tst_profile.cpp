@@ -12,15 +12,15 @@
 
 #include <memory>
 
+#include "tests/testfiles.h"
+
 using namespace quorvane;
+using quorvane::test::entriesOf;
+using quorvane::test::raw;
+using quorvane::test::readFile;
+using quorvane::test::writeFile;
 
 namespace {
-
-// Bytes of a literal including any zero bytes in it.
-template <qsizetype N>
-QByteArray raw(const char (&text)[N]) {
-  return QByteArray(text, N - 1);
-}
 
 // The file's lines, each with its own line break.
 QList<QByteArray> linesOf(const QByteArray& bytes) {
@@ -58,20 +58,7 @@ class TstProfile : public QObject {
 
   QString filePath(const QString& name = QStringLiteral("test.ini")) const { return m_dir->filePath(name); }
 
-  static void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-  }
-
-  static QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-  }
-
-  QStringList folderEntries() const {
-    return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-  }
+  QStringList folderEntries() const { return entriesOf(m_dir->path()); }
 
  private Q_SLOTS:
   void init() {
@@ -128,7 +115,7 @@ class TstProfile : public QObject {
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, expected);
-    writeFile(filePath(), content);
+    QVERIFY(writeFile(filePath(), content));
     QCOMPARE(profile::ReadString(filePath(), section, key, "<default>"), expected);
     QCOMPARE(profile::HasKey(filePath(), section, key), expected != "<default>");
   }
@@ -176,7 +163,7 @@ class TstProfile : public QObject {
   void readIntAcceptsDecimalAndHex() {
     QFETCH(QByteArray, value);
     QFETCH(int, expected);
-    writeFile(filePath(), "[Window Position]\r\nTop=" + value + "\r\n");
+    QVERIFY(writeFile(filePath(), "[Window Position]\r\nTop=" + value + "\r\n"));
     QCOMPARE(profile::ReadInt(filePath(), "window position", "top", 99), expected);
   }
 
@@ -197,7 +184,7 @@ class TstProfile : public QObject {
     QFETCH(qsizetype, expectedLength);
     QByteArray value(valueLength, 'a');
     for (qsizetype i = 0; i < valueLength; i += 7) value[i] = char('0' + i % 10);
-    writeFile(filePath(), "[S]\nk=\"" + value + "\"\n");
+    QVERIFY(writeFile(filePath(), "[S]\nk=\"" + value + "\"\n"));
     QCOMPARE(profile::ReadString(filePath(), "S", "k", "", maxLength), value.left(expectedLength));
     QCOMPARE(profile::ReadString(filePath(), "S", "missing", value, maxLength), value.left(expectedLength));
   }
@@ -217,7 +204,7 @@ class TstProfile : public QObject {
   void readKeyNamesListsEntriesInFileOrder() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArrayList, expected);
-    writeFile(filePath(), content);
+    QVERIFY(writeFile(filePath(), content));
     QCOMPARE(profile::ReadKeyNames(filePath(), "S"), expected);
   }
 
@@ -239,7 +226,7 @@ class TstProfile : public QObject {
     names.append(QByteArray(lastLength, 'L'));
     names.append("short");  // would fit on its own, but the list has already ended
     for (const QByteArray& name : names) content += name + "=v\r\n";
-    writeFile(filePath(), content);
+    QVERIFY(writeFile(filePath(), content));
     QCOMPARE(profile::ReadKeyNames(filePath(), "Translations"), names.first(expectedCount));
   }
 
@@ -297,7 +284,7 @@ class TstProfile : public QObject {
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, value);
     QFETCH(QByteArray, after);
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
     QVERIFY(profile::WriteString(filePath(), section, key, value));
     QCOMPARE(readFile(filePath()), after);
     QCOMPARE(folderEntries(), QStringList{"test.ini"});
@@ -305,7 +292,7 @@ class TstProfile : public QObject {
 
   // Values the file holds already leave it alone, byte for byte and file for file; one new value replaces it.
   void writeOfUnchangedValuesLeavesTheFile() {
-    writeFile(filePath(), "; kept\r\n[Defaults]\r\nWhatUser=0\r\nUserName = ann\r\n");
+    QVERIFY(writeFile(filePath(), "; kept\r\n[Defaults]\r\nWhatUser=0\r\nUserName = ann\r\n"));
     const auto inode = [this] {
       struct stat info {};
       return ::stat(QFile::encodeName(filePath()).constData(), &info) == 0 ? info.st_ino : ino_t(0);
@@ -355,7 +342,7 @@ class TstProfile : public QObject {
     const QByteArray before =
         raw("; settings\r\n[Other]\r\nKey=other\r\n\r\n[Defaults]\r\n  Key = old \r\nKEY=shadowed\r\n\r\n"
             "[defaults]\r\nNew=in second section\r\n");
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
 
     QVERIFY(profile::WriteString(filePath(), "Defaults", "Key", value));
     const QByteArray replaced = readFile(filePath());
@@ -409,7 +396,7 @@ class TstProfile : public QObject {
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, value);
     const QByteArray before = "[S]\r\nk=old\r\n";
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
     QVERIFY(!profile::WriteString(filePath(), section, key, value));
     QCOMPARE(readFile(filePath()), before);
     QVERIFY(!profile::WriteString(filePath(QStringLiteral("new.ini")), section, key, value));
@@ -425,7 +412,7 @@ class TstProfile : public QObject {
   void refusedPathLeavesEverythingAsItWas() {
     QFETCH(QString, name);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.ini")));
-    writeFile(filePath(QStringLiteral("folder.ini/inside")), "kept");
+    QVERIFY(writeFile(filePath(QStringLiteral("folder.ini/inside")), "kept"));
     QVERIFY(!profile::WriteString(filePath(name), "S", "k", "v"));
     QString reason;
     QVERIFY(!profile::WriteFileAtomically(filePath(name), "[S]\nk=v\n", &reason));
@@ -448,7 +435,7 @@ class TstProfile : public QObject {
     QFETCH(bool, lockFolder);
     QFETCH(int, permissions);
     const QByteArray before = "[Defaults]\r\nDefaultLang=english.lng\r\n";
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
     const QString locked = lockFolder ? m_dir->path() : filePath();
     const QFile::Permissions original = QFile::permissions(locked);
     QVERIFY(QFile::setPermissions(locked, QFile::Permissions(permissions)));
@@ -500,7 +487,7 @@ class TstProfile : public QObject {
     QFETCH(QByteArray, after);
     QFETCH(QByteArray, readKey);
     QFETCH(QByteArray, readValue);
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
     QVERIFY(profile::WriteString(filePath(), "Big", "key4321", "v"));
     QCOMPARE(readFile(filePath()), after);
     QCOMPARE(profile::ReadString(filePath(), "big", readKey, "<default>"), readValue);
@@ -510,7 +497,7 @@ class TstProfile : public QObject {
     // A 16-bit encoded file is outside the format: it reads as no sections, and a write only appends.
     const QString text = QStringLiteral("\uFEFF[Defaults]\r\nDefaultLang=english.lng\r\n");
     const QByteArray before(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    writeFile(filePath(), before);
+    QVERIFY(writeFile(filePath(), before));
     QCOMPARE(profile::ReadString(filePath(), "Defaults", "DefaultLang", "<default>"),
              QByteArray("<default>"));
     QVERIFY(profile::WriteString(filePath(), "Defaults", "DefaultLang", "x"));
@@ -530,7 +517,7 @@ class TstProfile : public QObject {
   void writeFileAtomicallyReplacesWholeFile() {
     QFETCH(QByteArray, old);
     QFETCH(QByteArray, bytes);
-    if (!old.isNull()) writeFile(filePath(), old);
+    if (!old.isNull()) QVERIFY(writeFile(filePath(), old));
     QVERIFY(profile::WriteFileAtomically(filePath(), bytes));
     QCOMPARE(readFile(filePath()), bytes);
     QCOMPARE(folderEntries(), QStringList{"test.ini"});

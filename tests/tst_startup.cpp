@@ -5,27 +5,19 @@
 #include <QDirIterator>
 #include <QGroupBox>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-#include <optional>
 
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
 #include "platform/profile.h"
-#include "platform/programfolder.h"
-#include "settings/langchanger.h"
-#include "settings/settingsvalues.h"
 #include "settings/texttable.h"
-#include "tests/freshprogram.h"
-#include "tests/modalanswerer.h"
+#include "tests/fixture.h"
 #include "widgets/errorguard.h"
 
 using namespace quorvane;
+using quorvane::test::adapter;
+using quorvane::test::AdapterReport;
 using quorvane::test::AnsweredBox;
-using quorvane::test::ModalAnswerer;
-using AdapterReport = std::optional<QList<Adapter>>;
-Q_DECLARE_METATYPE(AdapterReport)
 
 namespace {
 
@@ -35,31 +27,12 @@ const QStringList kSummary = {"edNetwork", "edMinIP", "edMaxIP", "edBroadcast", 
 const QString kEnglishErrorInIP = "The address is not a valid IPv4 address.";
 const QString kEnglishErrorInMask = "The subnet mask is not valid.";
 
-class FakeAdapters : public AdapterSource {
- public:
-  AdapterReport report;
-  AdapterReport query() override { return report; }
-};
-
-Adapter adapter(const QList<std::pair<QByteArray, QByteArray>>& addresses) {
-  Adapter result;
-  for (const auto& [address, mask] : addresses) result.addresses << AdapterAddress{address, mask, 0};
-  return result;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-  file.write(bytes);
-}
-
 }  // namespace
 
-class tst_Startup : public QObject {
+class tst_Startup : public test::GuiFixture {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase();
   void init();
   void cleanup();
 
@@ -76,15 +49,6 @@ class tst_Startup : public QObject {
   void choosingLanguage();
 
  private:
-  QString folder(const QString& name = QString()) const { return QDir(m_folder->path()).filePath(name); }
-  void stageShippedLanguages();
-  void writeLanguage(const QString& name, const QByteArray& entries);
-  void writeDefaults(const QByteArray& lines);
-  bool start();
-  template <typename T = QLineEdit>
-  T* control(const QString& name) const {
-    return m_form->findChild<T*>(name);
-  }
   QStringList texts(const QStringList& names) const;
   // The seventeen result fields are the window's only plain edits.
   bool resultsEmpty() const {
@@ -94,58 +58,14 @@ class tst_Startup : public QObject {
   }
   QList<QAction*> languageItems() const;
   QString checkedLanguage() const;
-
-  FakeAdapters m_adapters;
-  std::unique_ptr<QTemporaryDir> m_folder;
-  std::unique_ptr<ModalAnswerer> m_boxes;
-  std::unique_ptr<TQuorvaneForm> m_form;
 };
 
-void tst_Startup::initTestCase() { SetAdapterSourceForTests(&m_adapters); }
-
 void tst_Startup::init() {
-  m_folder = test::FreshProgramFolder();
-  QVERIFY(m_folder);
-  // What the program's entry sets before the window exists.
-  SetApplicationTitle("Quorvane");
+  QVERIFY(setUpFixture());
   m_adapters.report = QList<Adapter>{adapter({{"192.168.28.6", "255.255.255.224"}})};
-  m_boxes = std::make_unique<ModalAnswerer>();
 }
 
-void tst_Startup::cleanup() {
-  const QStringList leaked = test::visibleTopLevels(m_form.get());
-  m_form.reset();
-  const QStringList unchecked = m_boxes->takeTexts();
-  m_boxes.reset();
-  SetProgramLocationForTests(QString());
-  m_folder.reset();
-  QVERIFY2(leaked.isEmpty(), qPrintable("windows left open: " + leaked.join(", ")));
-  QVERIFY2(unchecked.isEmpty(), qPrintable("message boxes nobody checked: " + unchecked.join(", ")));
-}
-
-void tst_Startup::stageShippedLanguages() {
-  QVERIFY(QDir(folder()).mkpath("languages"));
-  for (const QFileInfo& file : QDir(QUORVANE_SHIPPED_LANGUAGES).entryInfoList({"*.lng"}, QDir::Files))
-    QVERIFY(QFile::copy(file.filePath(), folder("languages/" + file.fileName())));
-}
-
-void tst_Startup::writeLanguage(const QString& name, const QByteArray& entries) {
-  QVERIFY(QDir(folder()).mkpath("languages"));
-  writeFile(folder("languages/" + name), "[Translations]\r\n" + entries);
-}
-
-// The settings file is read when the window is constructed, so it is written before.
-void tst_Startup::writeDefaults(const QByteArray& lines) {
-  writeFile(folder(ProgramBaseName() + ".ini"), "[Defaults]\r\n" + lines);
-}
-
-// As the program's entry does it: construct, run the creation handler guarded, show.
-bool tst_Startup::start() {
-  m_form = std::make_unique<TQuorvaneForm>();
-  RunGuarded(m_form.get(), [this] { m_form->FormCreate(); });
-  m_form->show();
-  return QTest::qWaitForWindowActive(m_form.get());
-}
+void tst_Startup::cleanup() { tearDownFixture(); }
 
 QStringList tst_Startup::texts(const QStringList& names) const {
   QStringList result;
@@ -200,9 +120,9 @@ void tst_Startup::firstAdapterAddress() {
   QFETCH(QString, message);
   QFETCH(QString, active);
   QFETCH(QStringList, summary);
-  stageShippedLanguages();
+  QVERIFY(copyShippedLanguages());
   m_adapters.report = report;
-  QVERIFY(start());
+  QVERIFY(startWindow());
 
   // One box at most, and no address choice: the message that names the faulty input, as an error.
   const QList<AnsweredBox> boxes = m_boxes->take();
@@ -217,8 +137,9 @@ void tst_Startup::firstAdapterAddress() {
   QCOMPARE(texts(kSummary), summary);
   if (!message.isEmpty()) QVERIFY(resultsEmpty());
   // The window opens in the address field, or in the faulty field with its text selected, ready to retype.
-  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control(active)));
-  if (!message.isEmpty()) QCOMPARE(control(active)->selectedText(), control(active)->text());
+  QCOMPARE(QApplication::focusWidget(), control(active));
+  if (!message.isEmpty())
+    QCOMPARE(control<QLineEdit>(active)->selectedText(), control<QLineEdit>(active)->text());
 }
 
 void tst_Startup::storedDisplayType_data() {
@@ -237,9 +158,9 @@ void tst_Startup::storedDisplayType() {
   QFETCH(int, stored);
   QFETCH(int, selected);
   QFETCH(QStringList, view);
-  stageShippedLanguages();
-  writeDefaults("DefaultTypeConvert=" + QByteArray::number(stored) + "\r\n");
-  QVERIFY(start());
+  QVERIFY(copyShippedLanguages());
+  QVERIFY(writeDefaults("DefaultTypeConvert=" + QByteArray::number(stored) + "\r\n"));
+  QVERIFY(startWindow());
   QCOMPARE(m_boxes->count(), 0);
   QCOMPARE(control<QComboBox>("cbType")->currentIndex(), selected);
   QCOMPARE(texts({"edNetworkBIN", "edBroadcastBIN"}), view);
@@ -247,9 +168,9 @@ void tst_Startup::storedDisplayType() {
 }
 
 void tst_Startup::storedLanguage() {
-  stageShippedLanguages();
-  writeDefaults("DefaultLang=german.lng\r\n");
-  QVERIFY(start());
+  QVERIFY(copyShippedLanguages());
+  QVERIFY(writeDefaults("DefaultLang=german.lng\r\n"));
+  QVERIFY(startWindow());
   QCOMPARE(m_boxes->count(), 0);
   QCOMPARE(m_form->command("actCalculate")->text(), "Berechnen");
   QCOMPARE(control<QGroupBox>("gbResult")->title(), "Ergebnis");
@@ -260,7 +181,7 @@ void tst_Startup::storedLanguage() {
 
 void tst_Startup::withoutLanguagesFolder() {
   m_adapters.report = QList<Adapter>{};
-  QVERIFY(start());
+  QVERIFY(startWindow());
   QVERIFY(languageItems().isEmpty());
   // Every text is its key; the message names it.
   QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
@@ -272,7 +193,7 @@ void tst_Startup::withoutLanguagesFolder() {
 }
 
 void tst_Startup::failingStepSkipsTheRest() {
-  stageShippedLanguages();
+  QVERIFY(copyShippedLanguages());
   // No temporary file can exist beside a file whose name has the longest length allowed, so the language
   // file's rewrite is refused. The file needs one: a line without "=" is turned into an entry.
   const QString name = QString(251, 'l') + ".lng";
@@ -281,8 +202,8 @@ void tst_Startup::failingStepSkipsTheRest() {
   QVERIFY(bare.open(QIODevice::Append));
   QVERIFY(bare.write("sBareKey\r\n") > 0);
   bare.close();
-  writeDefaults("DefaultLang=" + name.toLatin1() + "\r\nDefaultTypeConvert=2\r\n");
-  QVERIFY(start());
+  QVERIFY(writeDefaults("DefaultLang=" + name.toLatin1() + "\r\nDefaultTypeConvert=2\r\n"));
+  QVERIFY(startWindow());
 
   const QList<AnsweredBox> boxes = m_boxes->take();
   QCOMPARE(boxes.size(), 1);
@@ -291,7 +212,7 @@ void tst_Startup::failingStepSkipsTheRest() {
   // The steps before the error ran...
   QCOMPARE(checkedLanguage(), name);
   QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
-  QCOMPARE(control("edAddress")->text(), "192.168.28.6");
+  QCOMPARE(control<QLineEdit>("edAddress")->text(), "192.168.28.6");
   // ...the language, the display type and the calculation did not.
   QCOMPARE(Tr(Text::sMask), QString());
   QCOMPARE(control<QComboBox>("cbType")->currentIndex(), -1);
@@ -321,10 +242,10 @@ void tst_Startup::languageMenu() {
   QFETCH(QStringList, files);
   QFETCH(QString, stored);
   QFETCH(QString, checked);
-  for (const QString& file : files) writeLanguage(file, "sMask=" + file.toUtf8() + "\r\n");
-  writeFile(folder("languages/readme.txt"), "not a language");
-  writeDefaults("DefaultLang=" + stored.toUtf8() + "\r\n");
-  QVERIFY(start());
+  for (const QString& file : files) QVERIFY(writeLanguage(file, "sMask=" + file.toUtf8() + "\r\n"));
+  QVERIFY(test::writeFile(folder("languages/readme.txt"), "not a language"));
+  QVERIFY(writeDefaults("DefaultLang=" + stored.toUtf8() + "\r\n"));
+  QVERIFY(startWindow());
   m_boxes->take();
 
   // In the order the file system lists them, not sorted.
@@ -358,13 +279,13 @@ void tst_Startup::choosingLanguage() {
   QFETCH(QString, name);
   QFETCH(QString, result);
   QFETCH(QString, mask);
-  stageShippedLanguages();
+  QVERIFY(copyShippedLanguages());
   // New entries for the display type drop its selection; the choice selects the stored type again.
-  writeLanguage("a&b.lng",
-                "QuorvaneForm.gbResult.Caption=A&B result\r\nQuorvaneForm.cbType.Items=B,D,H\r\n"
-                "sMask=A&B mask\r\n");
-  writeDefaults("DefaultTypeConvert=2\r\n");
-  QVERIFY(start());
+  QVERIFY(writeLanguage("a&b.lng",
+                        "QuorvaneForm.gbResult.Caption=A&B result\r\nQuorvaneForm.cbType.Items=B,D,H\r\n"
+                        "sMask=A&B mask\r\n"));
+  QVERIFY(writeDefaults("DefaultTypeConvert=2\r\n"));
+  QVERIFY(startWindow());
   QCOMPARE(checkedLanguage(), "english.lng");
 
   // Chosen in the menu as the user does: open it and click the item.
@@ -389,11 +310,6 @@ void tst_Startup::choosingLanguage() {
   QCOMPARE(profile::ReadString(ini, "Defaults", "DefaultLang", ""), name.toUtf8());
 }
 
-int main(int argc, char** argv) {
-  QuorvaneApplication application(argc, argv);
-  tst_Startup test;
-  QTEST_SET_MAIN_SOURCE_PATH
-  return QTest::qExec(&test, argc, argv);
-}
+QUORVANE_GUI_TEST_MAIN(tst_Startup)
 
 #include "tst_startup.moc"

@@ -12,11 +12,21 @@ class TestVersion : public QObject {
     QTest::addColumn<QString>("fileVersion");
     QTest::addColumn<QString>("full");
     QTest::addColumn<QString>("brief");
-    QTest::newRow("the program's own") << "1.0.2.30" << "Quorvane 1.0.2.30" << "Quorvane 1.0.2";
-    QTest::newRow("third number zero is dropped") << "2.1.0.7" << "Quorvane 2.1.0.7" << "Quorvane 2.1";
-    QTest::newRow("only one zero number is dropped") << "1.0.0.0" << "Quorvane 1.0.0.0" << "Quorvane 1.0";
-    QTest::newRow("zero written as 00") << "3.4.00.1" << "Quorvane 3.4.00.1" << "Quorvane 3.4";
-    QTest::newRow("fourth number only") << "5.6.7.0" << "Quorvane 5.6.7.0" << "Quorvane 5.6.7";
+    QTest::newRow("the program's own") << "1.0.2.30"
+                                       << "Quorvane 1.0.2.30"
+                                       << "Quorvane 1.0.2";
+    QTest::newRow("third number zero is dropped") << "2.1.0.7"
+                                                  << "Quorvane 2.1.0.7"
+                                                  << "Quorvane 2.1";
+    QTest::newRow("only one zero number is dropped") << "1.0.0.0"
+                                                     << "Quorvane 1.0.0.0"
+                                                     << "Quorvane 1.0";
+    QTest::newRow("zero written as 00") << "3.4.00.1"
+                                        << "Quorvane 3.4.00.1"
+                                        << "Quorvane 3.4";
+    QTest::newRow("fourth number only") << "5.6.7.0"
+                                        << "Quorvane 5.6.7.0"
+                                        << "Quorvane 5.6.7";
   }
   void bothForms() {
     QFETCH(QString, fileVersion);

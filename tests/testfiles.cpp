@@ -1,0 +1,70 @@
+// Test helper for files, folders and socket files on disk.
+#include "tests/testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtDebug>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+namespace quorvane::test {
+
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  const QString folder = QFileInfo(path).path();
+  if (!QDir().mkpath(folder)) {
+    qWarning("cannot make the folder %s", qPrintable(folder));
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    qWarning("cannot open %s: %s", qPrintable(path), qPrintable(file.errorString()));
+    return false;
+  }
+  // A short write would leave a file the test did not mean, and every later comparison would mislead.
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
+    qWarning("cannot write %s: %s", qPrintable(path), qPrintable(file.errorString()));
+    return false;
+  }
+  return true;
+}
+
+QStringList entriesOf(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+struct stat statOf(const QString& path) {
+  struct stat info {};
+  ::lstat(QFile::encodeName(path).constData(), &info);
+  return info;
+}
+
+int bindSocket(const QString& path, bool keepListening) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    const int error = errno;
+    qWarning("cannot bind a socket at %s: %s", qPrintable(path), std::strerror(error));
+    if (fd >= 0) ::close(fd);
+    return -2;
+  }
+  if (!keepListening) {
+    ::close(fd);
+    return -1;
+  }
+  ::listen(fd, 4);
+  return fd;
+}
+
+}  // namespace quorvane::test

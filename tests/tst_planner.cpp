@@ -273,6 +273,8 @@ class TestPlanner : public QObject {
     row("prefix 33", "10.0.0.0/33", "prefix out of range at 0: 10.0.0.0/33");
     row("prefix 129", "::/129", "prefix out of range at 0: ::/129");
     row("huge prefix", "10.0.0.0/99999999999", "prefix out of range at 0: 10.0.0.0/99999999999");
+    row("prefix with leading zeros", "10.0.0.0/0008", "10.0.0.0/8");
+    row("long prefix above 32", "10.0.0.0/0033", "prefix out of range at 0: 10.0.0.0/0033");
     row("negative prefix", "10.0.0.0/-1", "bad network at 0: 10.0.0.0/-1");
     row("empty prefix", "10.0.0.0/", "bad network at 0: 10.0.0.0/");
     row("two slashes", "10.0.0.0/8/8", "bad network at 0: 10.0.0.0/8/8");

@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "bench/harness.h"
+#include "bench/planner_rows.h"
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
@@ -545,6 +546,7 @@ void inProcessRows(std::vector<Row>& rows, const QString& work) {
     languageRow(rows, form, 21);
     dialogRows(rows, form, 21);
   }
+  plannerRows(rows, 21);
   SetAdapterSourceForTests(nullptr);
   SetProgramLocationForTests(QString());
 }

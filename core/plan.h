@@ -58,6 +58,7 @@ struct Count {
     const U128 sum = a.value + b.value;
     return {sum, a.twoTo128 || b.twoTo128 || sum < a.value};
   }
+  // b <= a: the free part of a network. 2^128 less a count below it wraps `value` to the exact difference.
   friend Count operator-(Count a, Count b) {
     return {a.value - b.value, a.twoTo128 && !b.twoTo128 && a.value >= b.value};
   }

@@ -29,16 +29,12 @@ ItemResult readItem(std::string_view item, Range& range) {
   return ItemResult::Read;
 }
 
-}  // namespace
-
-Outcome<std::vector<Range>> ReadSummaryList(std::string_view text) {
-  std::vector<Range> ranges;
-  // Room for one item a line: the list may be a hundred thousand lines long.
-  std::size_t lines = 1;
-  for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) ++lines;
-  ranges.reserve(lines);
-  PlanProblem problem;
-  const bool read = ForEachLine(text, [&](int number, std::string_view line) {
+// Reads the list's items in order, handing each range to `add`; gives the problem of the first item that does
+// not read.
+template <typename Add>
+std::optional<PlanProblem> readList(std::string_view text, Add&& add) {
+  std::optional<PlanProblem> problem;
+  ForEachLine(text, [&](int number, std::string_view line) {
     std::string_view rest = line;
     for (;;) {
       const std::size_t comma = rest.find(',');
@@ -47,37 +43,79 @@ Outcome<std::vector<Range>> ReadSummaryList(std::string_view text) {
         Range range;
         const ItemResult result = readItem(item, range);
         if (result != ItemResult::Read) {
-          problem = {result == ItemResult::Bad ? PlanError::BadLine : PlanError::RangeReversed, number,
-                     std::string(line)};
+          problem = PlanProblem{result == ItemResult::Bad ? PlanError::BadLine : PlanError::RangeReversed,
+                                number, std::string(line)};
           return false;
         }
-        ranges.push_back(range);
+        add(range);
       }
       if (comma == std::string_view::npos) return true;
       rest.remove_prefix(comma + 1);
     }
   });
-  if (!read) return problem;
-  return ranges;
+  return problem;
 }
 
-namespace {
+// Room for one item a line: lists run to a hundred thousand lines, and growing by doubling copies them twice.
+std::size_t lineCount(std::string_view text) {
+  std::size_t lines = 1;
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) ++lines;
+  return lines;
+}
 
-// Sorts by a key of `bytes` bytes, least significant byte first, one counting pass and one stable scatter per
-// byte; a byte that all items share (the common leading bytes of a list within one network) costs only its
-// count. For IPv4 lists six times as fast as std::sort, and the sort is most of a summary's work.
-template <typename T, typename ByteOf>
-void radixSort(std::vector<T>& items, int bytes, ByteOf&& byteOf) {
-  std::vector<T> sorted(items.size());
-  for (int b = 0; b < bytes; ++b) {
+// A list's ranges by family, in the forms their sorts take: an IPv4 range as one 64-bit word, first address
+// above last; an IPv6 range as its first and last address.
+struct Families {
+  std::vector<std::uint64_t> v4;
+  std::vector<std::pair<U128, U128>> v6;
+
+  void add(const Range& r) {
+    if (r.width == kIpv4Width)
+      v4.push_back((r.first.lo << 32) | r.last.lo);
+    else
+      v6.emplace_back(r.first, r.last);
+  }
+};
+
+// IPv4: a least-significant-digit radix sort on the first address, one counting pass and one stable scatter
+// per byte; a byte that every item shares (a list within one network) costs only its count. Six times as fast
+// as a comparison sort, and the sort is most of a summary's work.
+void sortIpv4(std::vector<std::uint64_t>& items) {
+  std::vector<std::uint64_t> sorted(items.size());
+  for (int shift = 32; shift < 64; shift += 8) {
     std::array<std::size_t, 256> start{};
-    for (const T& item : items) ++start[byteOf(item, b)];
+    for (const std::uint64_t item : items) ++start[(item >> shift) & 0xFFu];
     if (std::find(start.begin(), start.end(), items.size()) != start.end()) continue;
     std::size_t sum = 0;
     for (std::size_t& s : start) sum += std::exchange(s, sum);
-    for (const T& item : items) sorted[start[byteOf(item, b)]++] = item;
+    for (const std::uint64_t item : items) sorted[start[(item >> shift) & 0xFFu]++] = item;
     items.swap(sorted);
   }
+}
+
+// IPv6: random low bytes leave a radix sort a dozen passes over 32-byte items. Instead one scatter on the
+// highest byte-wide digit in which first addresses differ, then a comparison sort of each of its 256 buckets,
+// each a 256th of the list.
+void sortIpv6(std::vector<std::pair<U128, U128>>& items) {
+  if (items.size() < 2) return;
+  U128 differing;
+  for (const auto& item : items) differing = differing | (item.first ^ items.front().first);
+  if (differing.isZero()) return;
+  // Every bit above the digit is the same in all first addresses, so bucket order is address order.
+  const int shift = std::max(0, 127 - CountLeadingZeros(differing) - 7);
+  const auto digit = [shift](const std::pair<U128, U128>& item) {
+    return unsigned((item.first >> shift).lo & 0xFFu);
+  };
+  std::array<std::size_t, 257> start{};
+  for (const auto& item : items) ++start[digit(item) + 1];
+  for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
+  std::vector<std::pair<U128, U128>> sorted(items.size());
+  std::array<std::size_t, 257> next = start;
+  for (const auto& item : items) sorted[next[digit(item)]++] = item;
+  for (std::size_t d = 0; d < 256; ++d)
+    std::sort(sorted.begin() + std::ptrdiff_t(start[d]), sorted.begin() + std::ptrdiff_t(start[d + 1]),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+  items.swap(sorted);
 }
 
 // Merges one family's ranges, sorted by first address, where they overlap or touch, and appends each merged
@@ -103,25 +141,12 @@ Block mergeSorted(std::size_t count, int width, RangeAt&& rangeAt, std::vector<B
   return CoveringBlock({lowest, highest, width});
 }
 
-}  // namespace
-
-Summary SummariseRanges(std::vector<Range> ranges) {
-  // Only the first address is sorted on: the merge takes ranges of one first address in any order. IPv4
-  // ranges travel as one 64-bit word each, first address above last; IPv6 ranges as pairs of 128-bit values.
-  std::vector<std::uint64_t> v4;
-  std::vector<std::pair<U128, U128>> v6;
-  for (const Range& r : ranges) {
-    if (r.width == kIpv4Width)
-      v4.push_back((r.first.lo << 32) | r.last.lo);
-    else
-      v6.emplace_back(r.first, r.last);
-  }
-  ranges = {};
-  radixSort(v4, 4, [](std::uint64_t r, int b) { return unsigned(r >> (32 + 8 * b)) & 0xFFu; });
-  // IPv6 keys have random low bytes that no pass could skip: twelve passes over 32-byte items are slower than
-  // comparing them.
-  std::sort(v6.begin(), v6.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-
+// Only first addresses are sorted on: the merge takes ranges of one first address in any order.
+Summary summarise(Families& families) {
+  std::vector<std::uint64_t>& v4 = families.v4;
+  std::vector<std::pair<U128, U128>>& v6 = families.v6;
+  sortIpv4(v4);
+  sortIpv6(v6);
   Summary summary;
   if (!v4.empty()) {
     summary.ipv4Cover = mergeSorted(
@@ -142,10 +167,32 @@ Summary SummariseRanges(std::vector<Range> ranges) {
   return summary;
 }
 
+}  // namespace
+
+Outcome<std::vector<Range>> ReadSummaryList(std::string_view text) {
+  std::vector<Range> ranges;
+  ranges.reserve(lineCount(text));
+  std::optional<PlanProblem> problem = readList(text, [&](const Range& r) { ranges.push_back(r); });
+  if (problem) return std::move(*problem);
+  return ranges;
+}
+
+Summary SummariseRanges(std::vector<Range> ranges) {
+  Families families;
+  for (const Range& r : ranges) families.add(r);
+  return summarise(families);
+}
+
 Outcome<Summary> Summarise(std::string_view text) {
-  Outcome<std::vector<Range>> ranges = ReadSummaryList(text);
-  if (!ranges) return ranges.problem();
-  return SummariseRanges(std::move(ranges.value()));
+  // Straight into the families' vectors, without a list of ranges between: a hundred thousand items make
+  // that copy a noticeable part of the whole. Untouched reserved room costs no memory.
+  Families families;
+  const std::size_t lines = lineCount(text);
+  families.v4.reserve(lines);
+  families.v6.reserve(lines);
+  std::optional<PlanProblem> problem = readList(text, [&](const Range& r) { families.add(r); });
+  if (problem) return std::move(*problem);
+  return summarise(families);
 }
 
 }  // namespace quorvane

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a Release build of their own (build-release/) and prints one table of medians,
-# each beside its baseline and its goal. Takes one to two minutes once built, most of it in the peer tools
+# each beside its baseline and its goal. Takes a few minutes once built, most of it in the peer tools
 # that the planner rows run as processes (ipcalc-ng, python3).
 # Usage: bash scripts/bench.sh [--runs N]   (starts of each program for the process rows; 21 by default)
 # The goals are reported, not enforced: a missed goal leaves the exit status 0. Not part of the test suite.

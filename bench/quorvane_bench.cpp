@@ -31,6 +31,7 @@
 #include "bench/harness.h"
 #include "bench/ipv6_rows.h"
 #include "bench/registry_rows.h"
+#include "bench/planner_rows.h"
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
@@ -550,6 +551,7 @@ void inProcessRows(std::vector<Row>& rows, const QString& work) {
     languageRow(rows, form, 21);
     dialogRows(rows, form, 21);
   }
+  plannerRows(rows, 21);
   SetAdapterSourceForTests(nullptr);
   SetProgramLocationForTests(QString());
 }

@@ -1,7 +1,10 @@
 // The result table of the benchmarks.
 #include "bench/harness.h"
 
+#include <QFile>
+#include <QtGlobal>
 #include <cstdio>
+#include <thread>
 
 namespace quorvane::bench {
 
@@ -19,7 +22,32 @@ QString padded(const QString& text, qsizetype width) {
   return text + QString(std::max<qsizetype>(0, width - text.size()), u' ');
 }
 
+QString cpuModel() {
+  QFile file(QStringLiteral("/proc/cpuinfo"));
+  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.startsWith("model name")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+  }
+  return QStringLiteral("unknown");
+}
+
+// The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
+QString loadAverage() {
+  QFile file(QStringLiteral("/proc/loadavg"));
+  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+  return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
+}
+
 }  // namespace
+
+void printMachine() {
+  std::printf("Machine:  %s, %u cores\n", cpuModel().toUtf8().constData(),
+              std::thread::hardware_concurrency());
+  std::printf("Qt:       %s (built against %s)\n", qVersion(), QT_VERSION_STR);
+  std::printf("Compiler: %s, %s\n", QUORVANE_BENCH_COMPILER, QUORVANE_BENCH_FLAGS);
+  std::printf("Platform: offscreen\n");
+  std::printf("Load:     %s (1, 5, 15 min) before the run\n\n", loadAverage().toUtf8().constData());
+}
 
 QString formatValue(double value, Unit unit) {
   if (unit == Unit::Memory) return number(value / 1024) + QStringLiteral(" MiB");

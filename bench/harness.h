@@ -107,6 +107,9 @@ QString formatValue(double value, Unit unit);
 QString goalText(const Row& row);
 std::optional<bool> goalMet(const Row& row);
 
+// Prints the machine, Qt, the compiler and the load before a run.
+void printMachine();
+
 // Prints the rows as one aligned table, with the notes (baselines, runs) below it.
 void printTable(const std::vector<Row>& rows);
 

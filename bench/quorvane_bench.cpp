@@ -30,8 +30,8 @@
 
 #include "bench/harness.h"
 #include "bench/ipv6_rows.h"
-#include "bench/registry_rows.h"
 #include "bench/planner_rows.h"
+#include "bench/registry_rows.h"
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
@@ -49,33 +49,6 @@ extern char** environ;
 namespace quorvane::bench {
 
 namespace {
-
-// The machine.
-
-QString cpuModel() {
-  QFile file(QStringLiteral("/proc/cpuinfo"));
-  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
-  for (const QByteArray& line : file.readAll().split('\n')) {
-    if (line.startsWith("model name")) return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
-  }
-  return QStringLiteral("unknown");
-}
-
-// The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
-QString loadAverage() {
-  QFile file(QStringLiteral("/proc/loadavg"));
-  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
-  return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
-}
-
-void printMachine() {
-  std::printf("Machine:  %s, %u cores\n", cpuModel().toUtf8().constData(),
-              std::thread::hardware_concurrency());
-  std::printf("Qt:       %s (built against %s)\n", qVersion(), QT_VERSION_STR);
-  std::printf("Compiler: %s, %s\n", QUORVANE_BENCH_COMPILER, QUORVANE_BENCH_FLAGS);
-  std::printf("Platform: offscreen\n");
-  std::printf("Load:     %s (1, 5, 15 min) before the run\n\n", loadAverage().toUtf8().constData());
-}
 
 // Whole processes.
 

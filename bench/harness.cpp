@@ -32,13 +32,13 @@ QString cpuModel() {
 }
 
 // The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
+}  // namespace
+
 QString loadAverage() {
   QFile file(QStringLiteral("/proc/loadavg"));
   if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
   return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
 }
-
-}  // namespace
 
 void printMachine() {
   std::printf("Machine:  %s, %u cores\n", cpuModel().toUtf8().constData(),

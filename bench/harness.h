@@ -109,6 +109,8 @@ std::optional<bool> goalMet(const Row& row);
 
 // Prints the machine, Qt, the compiler and the load before a run.
 void printMachine();
+// The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
+QString loadAverage();
 
 // Prints the rows as one aligned table, with the notes (baselines, runs) below it.
 void printTable(const std::vector<Row>& rows);

@@ -30,8 +30,6 @@ QString cpuModel() {
   }
   return QStringLiteral("unknown");
 }
-
-// The 1, 5 and 15 minute load averages: other work on the machine lengthens every wall time measured here.
 }  // namespace
 
 QString loadAverage() {

@@ -1,15 +1,17 @@
 // Fault tests: writers killed mid-write, a full disk and a read-only folder under the settings and language
-// files, and real starts of the program racing each other, after a crash, and beside a planted socket path.
+// files, real starts of the program racing each other, after a crash, and beside a planted socket path; and
+// the program's own run ended by signals.
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,6 +24,8 @@
 #include <vector>
 
 #include "core/exception.h"
+#include "main/program.h"
+#include "main/quorvaneform.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/formini.h"
@@ -133,6 +137,8 @@ class tst_Faults : public QObject {
   void startAfterCrashTakesOverSocketAndLock();
   void plantedSocketPathIsLeftAlone_data();
   void plantedSocketPathIsLeftAlone();
+  void terminationSignalWritesChosenSettings_data();
+  void terminationSignalWritesChosenSettings();
 
  private:
   // A real start of the program offscreen, with this test's private runtime folder.
@@ -144,6 +150,8 @@ class tst_Faults : public QObject {
   int listeners() const { return listenersBelow(m_runtime->path()); }
   QString socketPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.socket")); }
   QString lockPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.lock")); }
+  // RunProgram in this process, with this test's runtime folder.
+  int runProgram(const QString& argument, const std::function<void(TQuorvaneForm&)>& beforeShow);
 
   QString m_program;
   std::unique_ptr<QTemporaryDir> m_work;
@@ -193,6 +201,11 @@ QProcess* tst_Faults::startWriter(const QStringList& arguments, qint64* roundMs)
   if (!line.startsWith("ready ")) return nullptr;
   if (roundMs) *roundMs = line.mid(6).trimmed().toLongLong();
   return process;
+}
+
+int tst_Faults::runProgram(const QString& argument, const std::function<void(TQuorvaneForm&)>& beforeShow) {
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+  return RunProgram(argument, 0, beforeShow);
 }
 
 QString tst_Faults::mountSmallDisk() {
@@ -442,6 +455,34 @@ void tst_Faults::plantedSocketPathIsLeftAlone() {
   } else {
     QCOMPARE(readFile(socketPath()), QByteArray("planted"));
   }
+}
+
+void tst_Faults::terminationSignalWritesChosenSettings_data() {
+  QTest::addColumn<int>("signalNumber");
+  QTest::newRow("SIGTERM") << int(SIGTERM);
+  QTest::newRow("SIGHUP") << int(SIGHUP);
+  QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// A display type chosen in the window survives a signal: the run ends as by closing the window, and the exit
+// writes what was chosen and removes the socket.
+void tst_Faults::terminationSignalWritesChosenSettings() {
+  QFETCH(int, signalNumber);
+  test::ModalAnswerer answerer;  // a start-up message on a machine without an address
+  int chosen = -1;
+  const int code = runProgram(QString(), [&](TQuorvaneForm& form) {
+    auto* type = form.findChild<QComboBox*>(QStringLiteral("cbType"));
+    QTimer::singleShot(0, &form, [&chosen, type, signalNumber] {
+      QTest::keyClick(type, Qt::Key_Down);  // as the user chooses the next display type
+      chosen = type->currentIndex();
+      ::kill(::getpid(), signalNumber);
+    });
+  });
+  QCOMPARE(code, 0);
+  QCOMPARE(chosen, 1);
+  const QByteArray written = readFile(m_work->filePath(QStringLiteral("quorvane.ini")));
+  QVERIFY2(written.contains("DefaultTypeConvert=1"), written.constData());
+  QVERIFY(!QFile::exists(socketPath()));
 }
 
 QTEST_MAIN(tst_Faults)

@@ -1,9 +1,12 @@
-// Real starts of the program against each other: a later start hands off to the running one and ends.
+// Real starts of the program against each other: a later start hands off to the running one and ends; and the
+// running one's end by a signal.
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+#include <signal.h>
 
 #include "tests/childprocesses.h"
 
@@ -17,6 +20,8 @@ class tst_Handoff : public QObject {
   void laterStartHandsOff_data();
   void laterStartHandsOff();
   void startAfterCrashBecomesRunningInstance();
+  void terminationSignalClosesNormally_data();
+  void terminationSignalClosesNormally();
 
  private:
   // Starts the program offscreen with this test's private runtime folder; cleanup() kills what still runs.
@@ -96,6 +101,44 @@ void tst_Handoff::startAfterCrashBecomesRunningInstance() {
   expectHandOff({"later"});
   if (QTest::currentTestFailed()) return;
   QCOMPARE(next->state(), QProcess::Running);
+}
+
+void tst_Handoff::terminationSignalClosesNormally_data() {
+  QTest::addColumn<int>("signalNumber");
+  QTest::newRow("SIGTERM (logout, shutdown)") << int(SIGTERM);
+  QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP);
+  QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
+}
+
+// A signal ends the program as its window's close does: the settings are written (here the keys the file
+// lacked appear, the stored ones are kept) and the socket is removed. The program runs from a folder of the
+// test's own, since it writes its settings file beside itself.
+void tst_Handoff::terminationSignalClosesNormally() {
+  QFETCH(int, signalNumber);
+  QTemporaryDir folder;
+  QVERIFY(folder.isValid());
+  const QString program = folder.filePath(QStringLiteral("quorvane"));
+  QVERIFY(QFile::copy(m_program, program));
+  const QString settings = folder.filePath(QStringLiteral("quorvane.ini"));
+  {
+    QFile file(settings);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Defaults]\r\nDefaultTypeConvert=2\r\nDefaultLang=german.lng\r\n");
+  }
+  QProcess* running = m_processes.start(program, {}, m_runtime->path());
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+  QCOMPARE(::kill(pid_t(running->processId()), signalNumber), 0);
+  QVERIFY(running->waitForFinished(10000));
+  QCOMPARE(running->exitStatus(), QProcess::NormalExit);
+  QCOMPARE(running->exitCode(), 0);
+
+  QFile file(settings);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QByteArray written = file.readAll();
+  for (const char* line :
+       {"DefaultTypeConvert=2", "DefaultLang=german.lng", "[Window State]", "WindowState=0"})
+    QVERIFY2(written.contains(line), written.constData());
+  QVERIFY(!QFile::exists(socketPath()));
 }
 
 QTEST_GUILESS_MAIN(tst_Handoff)

@@ -7,9 +7,48 @@
 #include "platform/instancechannel.h"
 #include "platform/programfolder.h"
 #include "platform/termination.h"
+#include "settings/langchanger.h"
+#include "settings/texttable.h"
 #include "widgets/errorguard.h"
+#include "widgets/messagebox.h"
 
 namespace quorvane {
+
+namespace {
+
+// Tells the user why this start ends without a window, in the language the settings name; in English when
+// that language file lacks the text (one written for an older version, say).
+void tellNoAnswer(InstanceChannel::Role role) {
+  const bool closing = role == InstanceChannel::Role::Closing;
+  LoadTextsOnly();
+  QString text = Tr(closing ? Text::sStillClosing : Text::sNoAnswer);
+  if (text == QLatin1String(closing ? "sStillClosing" : "sNoAnswer")) {
+    text = closing ? QStringLiteral(
+                         "The running Quorvane is still closing.\r\nAnswer any message it shows, then start "
+                         "Quorvane again.")
+                   : QStringLiteral(
+                         "Quorvane is already running but does not answer.\r\nWait a moment and start it "
+                         "again, or end the Quorvane that hangs.");
+  }
+  ShowCenteredMessage(nullptr, text, MessageKind::Warning);
+}
+
+// Lives exactly as long as the window's useful life: made after the window, so destroyed before it. From
+// the moment the window starts to die (its destructor writes the settings, and may show why that failed,
+// with an event loop running) later starts are told that this instance is closing, and no hand-off reaches
+// the window any more.
+class RefuseHandOffsAtExit {
+ public:
+  explicit RefuseHandOffsAtExit(InstanceChannel& channel) : m_channel(channel) {}
+  RefuseHandOffsAtExit(const RefuseHandOffsAtExit&) = delete;
+  RefuseHandOffsAtExit& operator=(const RefuseHandOffsAtExit&) = delete;
+  ~RefuseHandOffsAtExit() { m_channel.refuseHandOffs(); }
+
+ private:
+  InstanceChannel& m_channel;
+};
+
+}  // namespace
 
 int RunProgram(const QString& argument, int handedOffExitCode,
                const std::function<void(TQuorvaneForm&)>& beforeShow) {
@@ -24,11 +63,16 @@ int RunProgram(const QString& argument, int handedOffExitCode,
                    [] { QCoreApplication::exit(0); });
 
   InstanceChannel channel;
-  switch (channel.start(argument)) {
+  const InstanceChannel::Role role = channel.start(argument);
+  switch (role) {
     case InstanceChannel::Role::HandedOff:
-    case InstanceChannel::Role::Unanswered:
       // A first instance is running: it was asked to come to the front; this one shows nothing.
       return handedOffExitCode;
+    case InstanceChannel::Role::Unanswered:
+    case InstanceChannel::Role::Closing:
+      // Never a second window beside an instance that lives.
+      if (!termination.received()) tellNoAnswer(role);
+      return kNoAnswerExitCode;
     case InstanceChannel::Role::Primary:
     case InstanceChannel::Role::Unavailable:
       break;
@@ -36,6 +80,7 @@ int RunProgram(const QString& argument, int handedOffExitCode,
 
   SetApplicationTitle(QStringLiteral("Quorvane"));
   TQuorvaneForm form;
+  const RefuseHandOffsAtExit refuse(channel);
   QObject::connect(&channel, &InstanceChannel::handedOff, &form, &TQuorvaneForm::receiveHandOff);
   // A signal that came before the event loop runs (while the start-up sequence showed a message, say) is
   // not lost: the window is then never shown, and its end writes the settings as read.

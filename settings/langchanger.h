@@ -47,6 +47,11 @@ class TLangChanger : public QObject {
 
  private:
   friend void LoadLanguage();
+
+  // Refills the text table from the language that the settings file's DefaultLang names, as LoadLanguage
+  // does, but only reads: neither file is rewritten and Settings() stays as it is. For a start that ends
+  // before it has a window, while another instance may be using both files.
+  void LoadTextsOnly();
   // setLangFile, giving the file as it stands afterwards when it may be read for entries: the reading that
   // the rewrite made, so that a language switch reads its file once.
   std::optional<profile::FileSnapshot> loadLangFile(const QString& path);
@@ -64,6 +69,11 @@ TLangChanger& LangChanger();
 // rest. A DefaultLang that is not a plain file name (a path, "..", empty) counts as a missing file: LangFile
 // becomes empty, so nothing is rewritten, no entry applied and every text shows its key.
 void LoadLanguage();
+
+// Refills the text table from the language that the settings file's DefaultLang names, as LoadLanguage does,
+// but only reads: neither file is rewritten and Settings() stays as it is. For a start that ends before it
+// has a window, while another instance may be using both files.
+void LoadTextsOnly();
 
 // The forms that exist now: windows that are a QMainWindow or QDialog of a class named "T...". A form
 // without an owning form comes first (in the order this function first saw it; the program has only the main

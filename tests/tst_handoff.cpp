@@ -1,5 +1,6 @@
-// Real starts of the program against each other: a later start hands off to the running one and ends; and the
-// running one's end by a signal.
+// Real starts of the program against each other: a later start hands off to the running one and ends, or
+// tells why it cannot; and the running one's end by a signal.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,6 +8,7 @@
 #include <memory>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "tests/childprocesses.h"
 
@@ -20,6 +22,9 @@ class tst_Handoff : public QObject {
   void laterStartHandsOff_data();
   void laterStartHandsOff();
   void startAfterCrashBecomesRunningInstance();
+  void startBesideStoppedInstanceTellsAndEnds();
+  void unusableLockIsTakenOver_data();
+  void unusableLockIsTakenOver();
   void terminationSignalClosesNormally_data();
   void terminationSignalClosesNormally();
 
@@ -30,6 +35,9 @@ class tst_Handoff : public QObject {
   // a complaint that the running instance did not answer.
   void expectHandOff(const QStringList& arguments);
   QString socketPath() const { return m_runtime->path() + QStringLiteral("/TQuorvaneForm.socket"); }
+  QString lockPath() const { return m_runtime->path() + QStringLiteral("/TQuorvaneForm.lock"); }
+  // Waits until the process has written `text` to stderr; everything it wrote so far lands in `errors`.
+  static bool waitForError(QProcess* process, const QByteArray& text, QByteArray& errors, int ms = 10000);
 
   QString m_program;
   std::unique_ptr<QTemporaryDir> m_runtime;
@@ -101,6 +109,61 @@ void tst_Handoff::startAfterCrashBecomesRunningInstance() {
   expectHandOff({"later"});
   if (QTest::currentTestFailed()) return;
   QCOMPARE(next->state(), QProcess::Running);
+}
+
+bool tst_Handoff::waitForError(QProcess* process, const QByteArray& text, QByteArray& errors, int ms) {
+  return QTest::qWaitFor(
+      [&] {
+        errors += process->readAllStandardError();
+        return errors.contains(text);
+      },
+      ms);
+}
+
+// A start beside an instance that lives but does not run (stopped, as a debugger or a frozen desktop leaves
+// it) never opens a second window: it tells the user and, once the message is answered (here: ended by
+// SIGTERM, which answers it as a logout would), ends with a non-zero exit code.
+void tst_Handoff::startBesideStoppedInstanceTellsAndEnds() {
+  QProcess* first = start();
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+  struct stat server {};
+  QCOMPARE(::lstat(QFile::encodeName(socketPath()).constData(), &server), 0);
+  QCOMPARE(::kill(pid_t(first->processId()), SIGSTOP), 0);
+
+  QProcess* later = start({"anyone there?"});
+  QByteArray errors;
+  QVERIFY2(waitForError(later, "did not acknowledge in time", errors), errors.constData());
+  QTest::qWait(500);
+  QCOMPARE(later->state(), QProcess::Running);  // its message is waiting to be read
+  QCOMPARE(::kill(pid_t(later->processId()), SIGTERM), 0);
+  QVERIFY(later->waitForFinished(5000));
+  QCOMPARE(later->exitStatus(), QProcess::NormalExit);
+  QCOMPARE(later->exitCode(), 2);
+  struct stat after {};
+  QCOMPARE(::lstat(QFile::encodeName(socketPath()).constData(), &after), 0);
+  QCOMPARE(after.st_ino, server.st_ino);  // the stopped instance's socket was not taken over
+  QCOMPARE(::kill(pid_t(first->processId()), SIGCONT), 0);
+}
+
+void tst_Handoff::unusableLockIsTakenOver_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("empty lock file") << "empty";
+  QTest::newRow("folder in the lock's place") << "folder";
+}
+
+// A lock that is no lock of a live process does not keep the program from opening its window.
+void tst_Handoff::unusableLockIsTakenOver() {
+  QFETCH(QString, kind);
+  if (kind == QLatin1String("folder")) {
+    QVERIFY(QDir().mkpath(lockPath() + QStringLiteral("/inside")));
+  } else {
+    QFile lock(lockPath());
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+  }
+  QProcess* first = start();
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 10000);
+  QCOMPARE(first->state(), QProcess::Running);
+  expectHandOff({"second"});
 }
 
 void tst_Handoff::terminationSignalClosesNormally_data() {

@@ -477,8 +477,13 @@ InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chro
       case PathKind::Absent:
         break;
     }
-    // Still under the lock, and the path is known to be free.
-    return listen() ? Role::Primary : Role::Unavailable;
+    // Still under the lock, and the path is known to be free. Once the socket listens, a later start finds it
+    // and queues there; the lock is let go before the server thread starts, which takes a while on a busy
+    // machine.
+    if (!listen()) return Role::Unavailable;
+    lock.unlock();
+    serve();
+    return Role::Primary;
   }
 }
 
@@ -505,7 +510,10 @@ bool InstanceChannel::listen() {
   m_socketDevice = bound.st_dev;
   m_socketInode = bound.st_ino;
   m_listener = listener.release();
+  return true;
+}
 
+void InstanceChannel::serve() {
   // The server thread hands each argument to this object's thread, where deliver() emits it.
   auto* server = new Server(m_listener, m_refusing, [this](const QString& argument) {
     QMetaObject::invokeMethod(
@@ -524,7 +532,6 @@ bool InstanceChannel::listen() {
   connect(m_server, &QThread::finished, server, &QObject::deleteLater);
   m_server->start();
   serving.acquire();
-  return true;
 }
 
 void InstanceChannel::deliver(const QString& argument) {

@@ -103,6 +103,7 @@ class InstanceChannel : public QObject {
   PathKind inspectSocketPath() const;
   Role decide(const QString& argument, std::chrono::milliseconds timeout);
   bool listen();
+  void serve();
   void deliver(const QString& argument);
   void stopListening();
 

@@ -8,7 +8,7 @@
 # With PROGRAM=build-asan/bin/quorvane (bash scripts/sanitize.sh builds it) every sanitizer report of an
 # attacked process fails the run too.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 program=${PROGRAM:-$root/build/bin/quorvane}
 if [ ! -x "$program" ]; then
@@ -25,6 +25,7 @@ failed=0
 started=()
 
 # Every process a section starts is ended by its number when the script ends, however it ends.
+# shellcheck disable=SC2317  # called by the trap
 cleanup() {
   for pid in "${started[@]}"; do kill -CONT "$pid" 2>/dev/null; kill -KILL "$pid" 2>/dev/null; done
   wait 2>/dev/null
@@ -107,11 +108,11 @@ attack_exit_box() {
   kill -TERM "$second"
   wait "$second"
   code=$?
-  ((code == 2)) && echo "  the second start ended with exit code 2" || fail "second start exit code $code"
+  if ((code == 2)); then echo "  the second start ended with exit code 2"; else fail "second start exit code $code"; fi
   kill -TERM "$first"  # answers the exit's error as a logout would
   wait "$first"
   code=$?
-  ((code == 0)) && echo "  the first instance finished its exit (exit code 0)" || fail "first exit code $code"
+  if ((code == 0)); then echo "  the first instance finished its exit (exit code 0)"; else fail "first exit code $code"; fi
   [ ! -e "$runtime/TQuorvaneForm.socket" ] || fail "the socket was left behind"
 }
 
@@ -138,7 +139,7 @@ attack_signals() {
     local socket=removed
     [ -e "$runtime/TQuorvaneForm.socket" ] && socket=left
     echo "  SIG$signal: exit code $code, settings written: $kept, socket $socket"
-    [ "$code" = 0 ] && [ "$kept" = yes ] && [ "$socket" = removed ] || fail "SIG$signal"
+    if [ "$code" != 0 ] || [ "$kept" != yes ] || [ "$socket" != removed ]; then fail "SIG$signal"; fi
   done
 }
 

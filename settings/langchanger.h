@@ -47,11 +47,6 @@ class TLangChanger : public QObject {
 
  private:
   friend void LoadLanguage();
-
-  // Refills the text table from the language that the settings file's DefaultLang names, as LoadLanguage
-  // does, but only reads: neither file is rewritten and Settings() stays as it is. For a start that ends
-  // before it has a window, while another instance may be using both files.
-  void LoadTextsOnly();
   // setLangFile, giving the file as it stands afterwards when it may be read for entries: the reading that
   // the rewrite made, so that a language switch reads its file once.
   std::optional<profile::FileSnapshot> loadLangFile(const QString& path);

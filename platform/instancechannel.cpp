@@ -1,17 +1,19 @@
-// The single-instance hand-off over a private Unix socket.
+// The single-instance hand-off over a private Unix socket, and the lock a start decides under.
 #include "platform/instancechannel.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
+#include <QSemaphore>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,13 +33,16 @@ constexpr char kTag[] = "QVH1";
 constexpr qsizetype kTagSize = 4;
 constexpr qsizetype kHeaderSize = kTagSize + 4;
 constexpr char kAck = '\x06';
-
-// The lock is held only while one start decides, which takes at most its own bound; a lock older than
-// this belongs to a start that hangs, and is broken rather than shutting every later start out for good.
-constexpr std::chrono::milliseconds kStaleLockTime{10000};
+constexpr char kClosing = '\x15';
 
 // How long the listener rests after accepting failed for want of resources.
 constexpr std::chrono::milliseconds kAcceptRetry{100};
+// How often a waiting start looks at the lock again, and how long it rests before it asks an instance
+// that is closing (or has just gone) once more.
+constexpr int kLockPollMs = 2;
+constexpr int kAskAgainMs = 20;
+// Paths set aside in one attempt to lock; more means someone keeps planting them, and the start gives up.
+constexpr int kMostSetAsides = 8;
 
 int remainingMs(const QDeadlineTimer& deadline) { return int(std::max<qint64>(0, deadline.remainingTime())); }
 
@@ -89,6 +94,9 @@ class Descriptor {
   int m_fd;
 };
 
+// Rests for `ms`, or less when the deadline comes first.
+void rest(int ms, const QDeadlineTimer& deadline) { ::poll(nullptr, 0, std::min(ms, remainingMs(deadline))); }
+
 // Waits until `fd` is ready for `events` or the deadline passes.
 bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
   for (;;) {
@@ -97,6 +105,34 @@ bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
     if (ready > 0) return true;
     if (ready == 0 || errno != EINTR) return false;
   }
+}
+
+// Removes what stands at the lock's path without following it: a link, pipe, socket or foreign file is
+// unlinked (a link's target stays as it is), an empty folder removed. A folder with content is renamed
+// aside rather than emptied: what it holds is not ours to delete.
+bool setAside(const QByteArray& path) {
+  static int counter = 0;
+  struct stat info {};
+  if (::lstat(path.constData(), &info) != 0) return errno == ENOENT;
+  if (!S_ISDIR(info.st_mode)) {
+    if (::unlink(path.constData()) == 0 || errno == ENOENT) {
+      qWarning("InstanceChannel: %s was no lock file of this user; removed", path.constData());
+      return true;
+    }
+    return false;
+  }
+  if (::rmdir(path.constData()) == 0 || errno == ENOENT) {
+    qWarning("InstanceChannel: %s was a folder, not a lock file; removed", path.constData());
+    return true;
+  }
+  const QByteArray aside =
+      path + ".unusable-" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(++counter);
+  if (::rename(path.constData(), aside.constData()) == 0) {
+    qWarning("InstanceChannel: %s was a folder, not a lock file; moved to %s", path.constData(),
+             aside.constData());
+    return true;
+  }
+  return errno == ENOENT;
 }
 
 enum class Connect { Connected, NobodyListens, Failed };
@@ -115,13 +151,20 @@ Connect connectTo(int fd, const QString& path, const QDeadlineTimer& deadline, i
       error = ETIMEDOUT;
       return Connect::Failed;
     }
-    ::poll(nullptr, 0, std::min(10, remainingMs(deadline)));
+    rest(10, deadline);
   }
   if (error == 0) return Connect::Connected;
   return error == ECONNREFUSED || error == ENOENT ? Connect::NobodyListens : Connect::Failed;
 }
 
-bool sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadline) {
+enum class Answer {
+  Taken,    // acknowledged
+  Closing,  // the instance is closing and takes no more arguments
+  Gone,     // the connection ended before any answer: the instance closed its listener
+  None,     // no answer until the deadline
+};
+
+Answer sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadline) {
   QByteArray payload = argument.toUtf8();
   if (payload.size() > InstanceChannel::kMaxArgumentBytes) {
     qWarning("InstanceChannel: argument of %lld bytes cut to the hand-off limit", qlonglong(payload.size()));
@@ -141,29 +184,34 @@ bool sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadlin
     } else if (written < 0 && errno == EINTR) {
       continue;
     } else if (written < 0 && errno == EAGAIN) {
-      if (!waitFor(fd, POLLOUT, deadline)) return false;
+      if (!waitFor(fd, POLLOUT, deadline)) return Answer::None;
     } else {
-      return false;
+      return written < 0 && (errno == EPIPE || errno == ECONNRESET) ? Answer::Gone : Answer::None;
     }
   }
   for (;;) {
     char answer = 0;
     const ssize_t received = ::recv(fd, &answer, 1, 0);
-    if (received == 1) return answer == kAck;
-    if (received == 0) return false;  // closed without acknowledging
+    if (received == 1)
+      return answer == kAck ? Answer::Taken : answer == kClosing ? Answer::Closing : Answer::None;
+    if (received == 0 || errno == ECONNRESET) return Answer::Gone;
     if (errno == EINTR) continue;
-    if (errno != EAGAIN || !waitFor(fd, POLLIN, deadline)) return false;
+    if (errno != EAGAIN || !waitFor(fd, POLLIN, deadline)) return Answer::None;
   }
 }
 
-// One client of the running instance: it has kConnectionTimeout to deliver its whole frame, so a client
-// that stalls only loses its own connection.
+// One client of the running instance, served in the server thread: it has kConnectionTimeout to deliver its
+// whole frame, so a client that stalls only loses its own connection.
 class Connection : public QObject {
  public:
   using Delivered = std::function<void(const QString&)>;
 
-  Connection(int fd, QObject* parent, Delivered delivered)
-      : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read), m_delivered(std::move(delivered)) {
+  Connection(int fd, QObject* parent, const std::atomic<bool>& refusing, Delivered delivered)
+      : QObject(parent),
+        m_fd(fd),
+        m_notifier(fd, QSocketNotifier::Read),
+        m_refusing(refusing),
+        m_delivered(std::move(delivered)) {
     connect(&m_notifier, &QSocketNotifier::activated, this, &Connection::readAvailable);
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &Connection::drop);
@@ -222,8 +270,10 @@ class Connection : public QObject {
       drop();
       return;
     }
+    const char answer = m_refusing.load() ? kClosing : kAck;
     // One byte into an empty socket buffer: it is never refused for room.
-    const bool acknowledged = ::send(m_fd.get(), &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
+    const bool acknowledged =
+        ::send(m_fd.get(), &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1 && answer == kAck;
     const Delivered delivered = m_delivered;
     drop();
     if (acknowledged) delivered(argument);
@@ -233,10 +283,95 @@ class Connection : public QObject {
   QSocketNotifier m_notifier;
   QTimer m_deadline;
   QByteArray m_buffer;
+  const std::atomic<bool>& m_refusing;
   Delivered m_delivered;
 };
 
+// The listener's side, living in the server thread: each accepted client becomes a Connection there.
+class Server : public QObject {
+ public:
+  Server(int listener, const std::atomic<bool>& refusing, Connection::Delivered delivered)
+      : m_listener(listener), m_refusing(refusing), m_delivered(std::move(delivered)) {}
+
+  // Runs in the server thread once it has started, so that the notifier belongs to that thread.
+  void begin() {
+    m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &Server::acceptConnections);
+  }
+
+ private:
+  void acceptConnections() {
+    for (;;) {
+      const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        if (errno != EAGAIN) {
+          // Out of descriptors, say: the waiting client stays queued, and the listener rests a moment
+          // rather than waking the event loop again at once, over and over.
+          m_notifier->setEnabled(false);
+          QTimer::singleShot(kAcceptRetry, m_notifier,
+                             [notifier = m_notifier] { notifier->setEnabled(true); });
+        }
+        return;
+      }
+      new Connection(fd, this, m_refusing, m_delivered);
+    }
+  }
+
+  int m_listener;
+  const std::atomic<bool>& m_refusing;
+  Connection::Delivered m_delivered;
+  QSocketNotifier* m_notifier = nullptr;
+};
+
 }  // namespace
+
+StartLock::Result StartLock::lock(const QDeadlineTimer& deadline) {
+  unlock();
+  const QByteArray path = nativePath(m_path);
+  for (int setAsides = 0;;) {
+    // O_NOFOLLOW: a link is never followed; O_NONBLOCK: opening a planted pipe does not wait for a writer.
+    Descriptor file(::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    const int openError = file.get() < 0 ? errno : 0;
+    struct stat info {};
+    const bool usable = file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+                        info.st_uid == ::geteuid();
+    if (!usable) {
+      // EISDIR: a folder; ELOOP: a link; ENXIO: a socket file; EACCES: a file of another user. Anything
+      // else (a read-only folder, no room) is a reason to run without the channel.
+      const bool planted = file.get() >= 0 || openError == EISDIR || openError == ELOOP ||
+                           openError == ENXIO || openError == EACCES;
+      if (planted && ++setAsides <= kMostSetAsides && setAside(path)) continue;
+      qWarning("InstanceChannel: cannot use %ls as a lock file: %s", qUtf16Printable(m_path),
+               std::strerror(openError ? openError : EEXIST));
+      return Result::Failed;
+    }
+    while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) {
+        qWarning("InstanceChannel: cannot lock %ls: %s", qUtf16Printable(m_path), std::strerror(errno));
+        return Result::Failed;
+      }
+      if (deadline.hasExpired()) return Result::Busy;
+      rest(kLockPollMs, deadline);
+    }
+    // Ours only while the path still names the file we locked (someone may have removed it meanwhile).
+    struct stat now {};
+    if (::lstat(path.constData(), &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino)
+      continue;
+    // The holder's process number, for people who look; the lock itself is the flock.
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(file.get(), 0) == 0) (void)!::pwrite(file.get(), pid.constData(), size_t(pid.size()), 0);
+    m_fd = file.release();
+    return Result::Locked;
+  }
+}
+
+void StartLock::unlock() {
+  // Closing the descriptor drops the flock. The file stays: removing it could let two starts lock two
+  // different files of the same name.
+  if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
+}
 
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
@@ -247,6 +382,8 @@ InstanceChannel::Role InstanceChannel::start(const QString& argument, std::chron
   if (!m_role) m_role = decide(argument, timeout);
   return *m_role;
 }
+
+void InstanceChannel::refuseHandOffs() { m_refusing.store(true); }
 
 InstanceChannel::PathKind InstanceChannel::inspectSocketPath() const {
   struct stat info {};
@@ -269,62 +406,85 @@ InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chro
     return Role::Unavailable;
   }
 
-  // A crashed holder's lock is recognised by its dead process and taken over by QLockFile itself.
-  QLockFile lock(m_lockPath);
-  lock.setStaleLockTime(kStaleLockTime);
-  if (!lock.tryLock(remainingMs(deadline))) {
-    if (lock.error() == QLockFile::LockFailedError) {
-      // Another start is deciding right now and will become the running instance or hand off to it.
-      qWarning("InstanceChannel: another start holds %ls; ending without a window",
-               qUtf16Printable(m_lockPath));
-      return Role::Unanswered;
+  // Once an instance has said it is closing, running out of time means it is still closing.
+  bool closing = false;
+  const auto noAnswer = [&](const char* why) {
+    if (closing) {
+      qWarning("InstanceChannel: the running instance is still closing; ending without a window");
+      return Role::Closing;
     }
-    qWarning("InstanceChannel: cannot create %ls; running without hand-off", qUtf16Printable(m_lockPath));
-    return Role::Unavailable;
-  }
+    qWarning("InstanceChannel: %s; ending without a window", why);
+    return Role::Unanswered;
+  };
+  for (;;) {
+    StartLock lock(m_lockPath);
+    switch (lock.lock(deadline)) {
+      case StartLock::Result::Locked:
+        break;
+      case StartLock::Result::Busy:
+        // Another start is deciding and has not finished in all this time: it lives, but does not go on.
+        return noAnswer(qPrintable(
+            QStringLiteral("another start holds %1 and has not finished deciding").arg(m_lockPath)));
+      case StartLock::Result::Failed:
+        qWarning("InstanceChannel: no usable lock at %ls; running without hand-off",
+                 qUtf16Printable(m_lockPath));
+        return Role::Unavailable;
+    }
 
-  switch (inspectSocketPath()) {
-    case PathKind::Foreign:
-      qWarning(
-          "InstanceChannel: %ls is not a socket of this user; it is left alone and this start runs "
-          "without hand-off",
-          qUtf16Printable(m_socketPath));
-      return Role::Unavailable;
-    case PathKind::OwnSocket: {
-      const Descriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-      if (client.get() < 0) {
-        qWarning("InstanceChannel: cannot make a socket: %s; running without hand-off", std::strerror(errno));
+    switch (inspectSocketPath()) {
+      case PathKind::Foreign:
+        qWarning(
+            "InstanceChannel: %ls is not a socket of this user; it is left alone and this start runs "
+            "without hand-off",
+            qUtf16Printable(m_socketPath));
         return Role::Unavailable;
+      case PathKind::OwnSocket: {
+        const Descriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (client.get() < 0) {
+          qWarning("InstanceChannel: cannot make a socket: %s; running without hand-off",
+                   std::strerror(errno));
+          return Role::Unavailable;
+        }
+        int error = 0;
+        switch (connectTo(client.get(), m_socketPath, deadline, error)) {
+          case Connect::Connected: {
+            // Someone listens, so the decision is made; later starts need not wait for our exchange.
+            lock.unlock();
+            const Answer answer = sendArgument(client.get(), argument, deadline);
+            if (answer == Answer::Taken) return Role::HandedOff;
+            if (answer == Answer::None) return noAnswer("the running instance did not acknowledge in time");
+            // Closing, or gone since: once it has removed its socket this start takes its place.
+            closing = closing || answer == Answer::Closing;
+            if (remainingMs(deadline) <= kAskAgainMs)
+              return noAnswer("the running instance ended the connection without answering");
+            rest(kAskAgainMs, deadline);
+            continue;
+          }
+          case Connect::Failed:
+            return noAnswer(qPrintable(QStringLiteral("the running instance does not answer (%1)")
+                                           .arg(QString::fromLocal8Bit(std::strerror(error)))));
+          case Connect::NobodyListens:
+            break;
+        }
+        // Nobody listens any more: the file is left over by an instance that crashed.
+        if (::unlink(nativePath(m_socketPath).constData()) != 0 && errno != ENOENT) {
+          qWarning("InstanceChannel: cannot remove the stale socket %ls: %s", qUtf16Printable(m_socketPath),
+                   std::strerror(errno));
+          return Role::Unavailable;
+        }
+        break;
       }
-      int error = 0;
-      switch (connectTo(client.get(), m_socketPath, deadline, error)) {
-        case Connect::Connected:
-          // Someone listens, so the decision is made; later starts need not wait for our exchange.
-          lock.unlock();
-          if (sendArgument(client.get(), argument, deadline)) return Role::HandedOff;
-          qWarning(
-              "InstanceChannel: the running instance did not acknowledge in time; ending without a window");
-          return Role::Unanswered;
-        case Connect::Failed:
-          qWarning("InstanceChannel: the running instance does not answer (%s); ending without a window",
-                   std::strerror(error));
-          return Role::Unanswered;
-        case Connect::NobodyListens:
-          break;
-      }
-      // Nobody listens any more: the file is left over by an instance that crashed.
-      if (::unlink(nativePath(m_socketPath).constData()) != 0 && errno != ENOENT) {
-        qWarning("InstanceChannel: cannot remove the stale socket %ls: %s", qUtf16Printable(m_socketPath),
-                 std::strerror(errno));
-        return Role::Unavailable;
-      }
-      break;
+      case PathKind::Absent:
+        break;
     }
-    case PathKind::Absent:
-      break;
+    // Still under the lock, and the path is known to be free. Once the socket listens, a later start finds it
+    // and queues there; the lock is let go before the server thread starts, which takes a while on a busy
+    // machine.
+    if (!listen()) return Role::Unavailable;
+    lock.unlock();
+    serve();
+    return Role::Primary;
   }
-  // Still under the lock, and the path is known to be free.
-  return listen() ? Role::Primary : Role::Unavailable;
 }
 
 bool InstanceChannel::listen() {
@@ -350,32 +510,41 @@ bool InstanceChannel::listen() {
   m_socketDevice = bound.st_dev;
   m_socketInode = bound.st_ino;
   m_listener = listener.release();
-  m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
-  connect(m_notifier, &QSocketNotifier::activated, this, &InstanceChannel::acceptConnections);
   return true;
 }
 
-void InstanceChannel::acceptConnections() {
-  for (;;) {
-    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) {
-      if (errno == EINTR || errno == ECONNABORTED) continue;
-      if (errno != EAGAIN) {
-        // Out of descriptors, say: the waiting client stays queued, and the listener rests a moment
-        // rather than waking the event loop again at once, over and over.
-        m_notifier->setEnabled(false);
-        QTimer::singleShot(kAcceptRetry, m_notifier, [notifier = m_notifier] { notifier->setEnabled(true); });
-      }
-      return;
-    }
-    new Connection(fd, this, [this](const QString& argument) { Q_EMIT handedOff(argument); });
-  }
+void InstanceChannel::serve() {
+  // The server thread hands each argument to this object's thread, where deliver() emits it.
+  auto* server = new Server(m_listener, m_refusing, [this](const QString& argument) {
+    QMetaObject::invokeMethod(
+        this, [this, argument] { deliver(argument); }, Qt::QueuedConnection);
+  });
+  m_server = new QThread;
+  m_server->setObjectName(QStringLiteral("InstanceChannel"));
+  server->moveToThread(m_server);
+  // A start is answered from the moment this one returns: it waits for the thread to serve.
+  QSemaphore serving;
+  connect(m_server, &QThread::started, server, [server, &serving] {
+    server->begin();
+    serving.release();
+  });
+  // The server and its connections are deleted in their own thread as it ends, closing their descriptors.
+  connect(m_server, &QThread::finished, server, &QObject::deleteLater);
+  m_server->start();
+  serving.acquire();
+}
+
+void InstanceChannel::deliver(const QString& argument) {
+  if (!m_refusing.load()) Q_EMIT handedOff(argument);
 }
 
 void InstanceChannel::stopListening() {
   if (m_listener < 0) return;
-  delete m_notifier;
-  m_notifier = nullptr;
+  m_refusing.store(true);
+  m_server->quit();
+  m_server->wait();
+  delete m_server;
+  m_server = nullptr;
   ::close(m_listener);
   m_listener = -1;
   // Only our own file: one that replaced it (removed by hand, then another instance) stays.

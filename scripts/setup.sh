@@ -6,11 +6,10 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ make cmake pkg-config
-  python3                                     # the registry table's generator and the tests' reference
+  python3                                     # the registry table's generator and the tests' reference figures
   qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Widgets, Network and Test
   fonts-liberation2 fonts-dejavu-core         # metric-compatible faces for the designed fonts
   desktop-file-utils appstream                # validators of the desktop file and metainfo (install test)
-  python3                                     # the planner tests' reference figures (Python's ipaddress)
 )
 
 # shellcheck source=scripts/packages.sh

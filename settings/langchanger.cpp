@@ -344,11 +344,24 @@ void LoadLanguage() {
   TLangChanger& translator = LangChanger();
   const QString& name = Settings().DefaultLang;
   // A name that is no plain file name is taken as a missing file: no rewrite, and every text shows its key.
-  // One reading of the file serves the rewrite, the translation of every open form and the 32 texts of the
-  // text table.
+  // One reading of the file serves the rewrite, the translation of every open form and the texts of the text
+  // table.
   const std::optional<profile::FileSnapshot> file = translator.loadLangFile(
       isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name : QString());
   if (file) translator.translateForms(OpenForms(), *file);
+  TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
+}
+
+void LoadTextsOnly() {
+  // The settings file as TFormINI names it, and DefaultLang as it reads it: up to a first zero byte.
+  QByteArray stored =
+      profile::ReadString(ProgramFolder() + QLatin1Char('/') + ProgramBaseName() + QStringLiteral(".ini"),
+                          "Defaults", "DefaultLang", "english.lng");
+  if (const qsizetype zero = stored.indexOf('\0'); zero >= 0) stored.truncate(zero);
+  const QString name = QString::fromLocal8Bit(stored);
+  const std::optional<profile::FileSnapshot> file =
+      isPlainFileName(name) ? readLanguageFile(ProgramFolder() + QStringLiteral("/languages/") + name)
+                            : std::nullopt;
   TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
 }
 

@@ -65,6 +65,11 @@ TLangChanger& LangChanger();
 // becomes empty, so nothing is rewritten, no entry applied and every text shows its key.
 void LoadLanguage();
 
+// Refills the text table from the language that the settings file's DefaultLang names, as LoadLanguage does,
+// but only reads: neither file is rewritten and Settings() stays as it is. For a start that ends before it
+// has a window, while another instance may be using both files.
+void LoadTextsOnly();
+
 // The forms that exist now: windows that are a QMainWindow or QDialog of a class named "T...". A form
 // without an owning form comes first (in the order this function first saw it; the program has only the main
 // window), followed by the forms it owns in child order, which is their order of creation.

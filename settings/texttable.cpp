@@ -6,11 +6,11 @@ namespace quorvane {
 namespace {
 
 constexpr std::array<const char*, kTextCount> kKeys = {
-    "sfilehelp", "sForumAddress", "sfilefaq",   "sfilehistory", "sMask",    "sInvMask", "sNumHost",
-    "sPrefix",   "sClass",        "sErrorInIP", "sErrorInMask", "sBlock1",  "sBlock2",  "sBlock3",
-    "sBlock4",   "sBlock5",       "sBlock6",    "sBlock7",      "sBlock8",  "sBlock9",  "sBlock10",
-    "sBlock11",  "sBlock12",      "sBlock13",   "sBlock14",     "sBlock15", "sBlock16", "sBlock17",
-    "sBlock18",  "sBlock",        "sUse",       "sReference",
+    "sfilehelp", "sForumAddress", "sfilefaq",   "sfilehistory", "sMask",     "sInvMask",      "sNumHost",
+    "sPrefix",   "sClass",        "sErrorInIP", "sErrorInMask", "sBlock1",   "sBlock2",       "sBlock3",
+    "sBlock4",   "sBlock5",       "sBlock6",    "sBlock7",      "sBlock8",   "sBlock9",       "sBlock10",
+    "sBlock11",  "sBlock12",      "sBlock13",   "sBlock14",     "sBlock15",  "sBlock16",      "sBlock17",
+    "sBlock18",  "sBlock",        "sUse",       "sReference",   "sNoAnswer", "sStillClosing",
 };
 
 }  // namespace

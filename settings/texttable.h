@@ -1,4 +1,4 @@
-// The text table: the 32 translatable texts that the code itself puts on screen.
+// The text table: the 34 translatable texts that the code itself puts on screen.
 #pragma once
 
 #include <QString>
@@ -41,8 +41,11 @@ enum class Text {
   sBlock,
   sUse,
   sReference,
+  // Told by a start that finds the running instance not answering, or still closing.
+  sNoAnswer,
+  sStillClosing,
 };
-inline constexpr int kTextCount = 32;
+inline constexpr int kTextCount = 34;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

@@ -8,11 +8,11 @@
 // Each prints "ready <ms>" once it has gone round twice, <ms> being the time of one round, and then goes on
 // until it is killed (ten seconds at most, in case nobody does).
 #include <QElapsedTimer>
-#include <QLockFile>
 #include <QThread>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/instancechannel.h"
 #include "platform/profile.h"
 #include "settings/langchanger.h"
 #include "tests/faultfiles.h"
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   if (std::strcmp(argv[1], "lock") == 0) {
-    QLockFile lock(path);
-    if (!lock.tryLock(0)) return 1;
+    StartLock lock(path);
+    if (lock.lock(QDeadlineTimer(0)) != StartLock::Result::Locked) return 1;
     ready(0);
     QThread::sleep(10);
     return 0;

@@ -2,12 +2,13 @@
 //
 // It starts the channel the way the program's entry does, prints its role on the first line of stdout and,
 // when it became the running instance, one line "received:<argument>" per later start, for ten seconds at
-// most. With QUORVANE_HELPER_HOLD_LOCK set to a path it instead takes that lock file, prints "Locked" and
-// waits, so that a test can kill it while it holds the lock.
+// most. With QUORVANE_HELPER_HOLD_LOCK set to a path it instead takes that lock as a start does, prints
+// "Locked" and waits, so that a test can kill it while it holds the lock; with QUORVANE_HELPER_HOLD_MS too,
+// it lets go after that many milliseconds and prints "Released". QUORVANE_HELPER_TIMEOUT_MS replaces the
+// start's bound of three seconds.
 #include "platform/instancechannel.h"
 
 #include <QCoreApplication>
-#include <QLockFile>
 #include <QMetaEnum>
 #include <QTextStream>
 #include <QTimer>
@@ -21,13 +22,25 @@ int main(int argc, char** argv) {
 
   const QString lockToHold = qEnvironmentVariable("QUORVANE_HELPER_HOLD_LOCK");
   if (!lockToHold.isEmpty()) {
-    QLockFile lock(lockToHold);
-    out << (lock.tryLock(0) ? "Locked" : "NotLocked") << Qt::endl;
+    quorvane::StartLock lock(lockToHold);
+    out << (lock.lock(QDeadlineTimer(0)) == quorvane::StartLock::Result::Locked ? "Locked" : "NotLocked")
+        << Qt::endl;
+    bool holdOk = false;
+    const int holdMs = qEnvironmentVariableIntValue("QUORVANE_HELPER_HOLD_MS", &holdOk);
+    if (holdOk) {
+      QTimer::singleShot(holdMs, &app, [&] {
+        lock.unlock();
+        out << "Released" << Qt::endl;
+      });
+    }
     return app.exec();
   }
 
   InstanceChannel channel;
-  const auto role = channel.start(QCoreApplication::arguments().value(1));
+  bool timeoutOk = false;
+  const int timeoutMs = qEnvironmentVariableIntValue("QUORVANE_HELPER_TIMEOUT_MS", &timeoutOk);
+  const auto role = channel.start(QCoreApplication::arguments().value(1),
+                                  std::chrono::milliseconds(timeoutOk ? timeoutMs : 3000));
   out << QMetaEnum::fromType<InstanceChannel::Role>().valueToKey(int(role)) << Qt::endl;
   if (role != InstanceChannel::Role::Primary) return 0;
   QObject::connect(&channel, &InstanceChannel::handedOff, &app,

@@ -1,15 +1,17 @@
 // Fault tests: writers killed mid-write, a full disk and a read-only folder under the settings and language
-// files, and real starts of the program racing each other, after a crash, and beside a planted socket path.
+// files, real starts of the program racing each other, after a crash, and beside a planted socket path; and
+// the program's own run meeting a start during its exit, an instance that does not answer, and signals.
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,6 +22,9 @@
 #include <vector>
 
 #include "core/exception.h"
+#include "main/program.h"
+#include "main/quorvaneform.h"
+#include "platform/instancechannel.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
 #include "settings/formini.h"
@@ -98,6 +103,11 @@ class tst_Faults : public QObject {
   void startAfterCrashTakesOverSocketAndLock();
   void plantedSocketPathIsLeftAlone_data();
   void plantedSocketPathIsLeftAlone();
+  void startDuringExitErrorBoxIsRefused();
+  void startBesideSilentInstanceTellsUser_data();
+  void startBesideSilentInstanceTellsUser();
+  void terminationSignalWritesChosenSettings_data();
+  void terminationSignalWritesChosenSettings();
 
  private:
   // A real start of the program offscreen, with this test's private runtime folder.
@@ -109,11 +119,17 @@ class tst_Faults : public QObject {
   int listeners() const { return listenersBelow(m_runtime->path()); }
   QString socketPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.socket")); }
   QString lockPath() const { return m_runtime->filePath(QStringLiteral("TQuorvaneForm.lock")); }
+  // A start reduced to its hand-off (handoff_helper), with this test's runtime folder and a bound of
+  // `timeoutMs`; it prints its role first.
+  QProcess* startHelper(const QString& argument, int timeoutMs = 3000);
+  // RunProgram in this process, with this test's runtime folder.
+  int runProgram(const QString& argument, const std::function<void(TQuorvaneForm&)>& beforeShow);
 
   QString m_program;
   std::unique_ptr<QTemporaryDir> m_work;
   std::unique_ptr<QTemporaryDir> m_runtime;
   test::ChildProcesses m_processes;
+  std::vector<std::unique_ptr<QProcess>> m_helpers;
   QStringList m_mounts;
 };
 
@@ -131,6 +147,11 @@ void tst_Faults::init() {
 
 void tst_Faults::cleanup() {
   m_processes.killAll();
+  for (const auto& helper : m_helpers) {
+    helper->kill();
+    helper->waitForFinished(3000);
+  }
+  m_helpers.clear();
   for (const QString& mountPoint : m_mounts) ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH);
   m_mounts.clear();
   SetProgramLocationForTests(QString());
@@ -153,6 +174,21 @@ QProcess* tst_Faults::startWriter(const QStringList& arguments, qint64* roundMs)
   if (!line.startsWith("ready ")) return nullptr;
   if (roundMs) *roundMs = line.mid(6).trimmed().toLongLong();
   return process;
+}
+
+QProcess* tst_Faults::startHelper(const QString& argument, int timeoutMs) {
+  QProcess* process = m_helpers.emplace_back(std::make_unique<QProcess>()).get();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+  env.insert(QStringLiteral("QUORVANE_HELPER_TIMEOUT_MS"), QString::number(timeoutMs));
+  process->setProcessEnvironment(env);
+  process->start(QStringLiteral(QUORVANE_HANDOFF_HELPER), {argument});
+  return process;
+}
+
+int tst_Faults::runProgram(const QString& argument, const std::function<void(TQuorvaneForm&)>& beforeShow) {
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+  return RunProgram(argument, 0, beforeShow);
 }
 
 QString tst_Faults::mountSmallDisk() {
@@ -402,6 +438,116 @@ void tst_Faults::plantedSocketPathIsLeftAlone() {
   } else {
     QCOMPARE(readFile(socketPath()), QByteArray("planted"));
   }
+}
+
+// A later start while the exit shows why the settings could not be written: the window is being destroyed, so
+// the start hears that this instance is closing, and nothing reaches the window.
+void tst_Faults::startDuringExitErrorBoxIsRefused() {
+  QVERIFY(QDir().mkpath(m_work->filePath(QStringLiteral("quorvane.ini"))));  // the exit's write fails
+  test::ModalAnswerer answerer;
+  QByteArray laterOutput;
+  bool laterEnded = false;
+  answerer.setHandler([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box && box->informativeText().startsWith(QStringLiteral("Unable to write to "))) {
+      QProcess* later = startHelper(QStringLiteral("during the exit"), 1000);
+      laterEnded = QTest::qWaitFor([later] { return later->state() == QProcess::NotRunning; }, 8000);
+      laterOutput = later->readAllStandardOutput();
+    }
+    modal->close();
+  });
+  int handOffs = 0;
+  const int code = runProgram(QString(), [&](TQuorvaneForm& form) {
+    connect(&form, &TQuorvaneForm::handOffReceived, &form, [&handOffs] { ++handOffs; });
+    QTimer::singleShot(0, &form, &QWidget::close);
+  });
+  QCOMPARE(code, 0);
+  QVERIFY2(laterEnded, "no start was made during the exit's message, or it did not end");
+  QCOMPARE(laterOutput.trimmed(), QByteArray("Closing"));
+  QCOMPARE(handOffs, 0);
+  QVERIFY(!QFile::exists(socketPath()));
+  QVERIFY(answerer.stuck().isEmpty());
+}
+
+void tst_Faults::startBesideSilentInstanceTellsUser_data() {
+  QTest::addColumn<bool>("stopped");
+  QTest::addColumn<QByteArray>("entry");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("instance stopped, text of the chosen language")
+      << true << QByteArray("sNoAnswer=Keine Antwort.{ENTER}Bitte warten.\r\n")
+      << QStringLiteral("Keine Antwort.\r\nBitte warten.");
+  QTest::newRow("instance closing, language without the text")
+      << false << QByteArray() << QStringLiteral("The running Quorvane is still closing.");
+}
+
+// While another instance lives but does not take the argument, a start shows no window: it says why in a
+// message (in the language of the settings, read without rewriting anything) and ends with its own exit code.
+void tst_Faults::startBesideSilentInstanceTellsUser() {
+  QFETCH(bool, stopped);
+  QFETCH(QByteArray, entry);
+  QFETCH(QString, expected);
+  const QByteArray settings = "[Defaults]\r\nDefaultLang=chosen.lng\r\n";
+  const QByteArray language = "[Translations]\r\nbare key line\r\n" + entry;
+  QVERIFY(writeFile(m_work->filePath(QStringLiteral("quorvane.ini")), settings));
+  QVERIFY(QDir().mkpath(m_work->filePath(QStringLiteral("languages"))));
+  QVERIFY(writeFile(m_work->filePath(QStringLiteral("languages/chosen.lng")), language));
+
+  std::unique_ptr<InstanceChannel> closing;
+  QProcess* frozen = nullptr;
+  if (stopped) {
+    frozen = startHelper(QString());
+    QByteArray role;
+    QTRY_VERIFY((role += frozen->readAllStandardOutput()).startsWith("Primary\n"));
+    QCOMPARE(::kill(pid_t(frozen->processId()), SIGSTOP), 0);
+  } else {
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    closing = std::make_unique<InstanceChannel>();
+    QCOMPARE(closing->start(QString()), InstanceChannel::Role::Primary);
+    closing->refuseHandOffs();
+  }
+  test::ModalAnswerer answerer;
+  bool windowMade = false;
+  const int code = runProgram(QStringLiteral("second"), [&](TQuorvaneForm&) { windowMade = true; });
+  if (frozen) ::kill(pid_t(frozen->processId()), SIGCONT);
+
+  QCOMPARE(code, kNoAnswerExitCode);
+  QVERIFY(!windowMade);
+  QVERIFY(!QuorvaneForm());
+  const QList<test::AnsweredBox> boxes = answerer.take();
+  QCOMPARE(boxes.size(), 1);
+  QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+  QVERIFY2(boxes[0].text.startsWith(expected), qPrintable(boxes[0].text));
+  // Both files belong to the instance that still runs: this start only read them.
+  QCOMPARE(readFile(m_work->filePath(QStringLiteral("quorvane.ini"))), settings);
+  QCOMPARE(readFile(m_work->filePath(QStringLiteral("languages/chosen.lng"))), language);
+}
+
+void tst_Faults::terminationSignalWritesChosenSettings_data() {
+  QTest::addColumn<int>("signalNumber");
+  QTest::newRow("SIGTERM") << int(SIGTERM);
+  QTest::newRow("SIGHUP") << int(SIGHUP);
+  QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// A display type chosen in the window survives a signal: the run ends as by closing the window, and the exit
+// writes what was chosen and removes the socket.
+void tst_Faults::terminationSignalWritesChosenSettings() {
+  QFETCH(int, signalNumber);
+  test::ModalAnswerer answerer;  // a start-up message on a machine without an address
+  int chosen = -1;
+  const int code = runProgram(QString(), [&](TQuorvaneForm& form) {
+    auto* type = form.findChild<QComboBox*>(QStringLiteral("cbType"));
+    QTimer::singleShot(0, &form, [&chosen, type, signalNumber] {
+      QTest::keyClick(type, Qt::Key_Down);  // as the user chooses the next display type
+      chosen = type->currentIndex();
+      ::kill(::getpid(), signalNumber);
+    });
+  });
+  QCOMPARE(code, 0);
+  QCOMPARE(chosen, 1);
+  const QByteArray written = readFile(m_work->filePath(QStringLiteral("quorvane.ini")));
+  QVERIFY2(written.contains("DefaultTypeConvert=1"), written.constData());
+  QVERIFY(!QFile::exists(socketPath()));
 }
 
 QTEST_MAIN(tst_Faults)

@@ -1,6 +1,7 @@
 // Tests of the single-instance hand-off, with the running instance in this process and real second starts.
 #include "platform/instancechannel.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -24,7 +25,9 @@
 
 using quorvane::InstanceChannel;
 using quorvane::test::bindSocket;
+using quorvane::test::readFile;
 using quorvane::test::statOf;
+using quorvane::test::writeFile;
 using Role = InstanceChannel::Role;
 using namespace std::chrono_literals;
 
@@ -107,7 +110,7 @@ class tst_InstanceChannel : public QObject {
     QCOMPARE(second.process->exitCode(), 0);
     QCOMPARE(second.lines(), QStringList{"HandedOff"});
     QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(received.count(), 1);
+    QTRY_COMPARE(received.count(), 1);
     QCOMPARE(received.at(0).at(0).toString(), expected);
   }
 
@@ -119,7 +122,7 @@ class tst_InstanceChannel : public QObject {
       Start next({QStringLiteral("start %1").arg(i)});
       QVERIFY(next.finish());
       QCOMPARE(next.lines(), QStringList{"HandedOff"});
-      QCOMPARE(received.count(), i);
+      QTRY_COMPARE(received.count(), i);
       QCOMPARE(received.last().at(0).toString(), QStringLiteral("start %1").arg(i));
     }
   }
@@ -148,7 +151,7 @@ class tst_InstanceChannel : public QObject {
     Start second({"after recovery"});
     QVERIFY(second.finish());
     QCOMPARE(second.lines(), QStringList{"HandedOff"});
-    QCOMPARE(received.count(), 1);
+    QTRY_COMPARE(received.count(), 1);
   }
 
   // At its end an instance removes its socket file, but not one that took its place meanwhile.
@@ -244,7 +247,7 @@ class tst_InstanceChannel : public QObject {
     QTemporaryDir elsewhere;
     int listener = -1;
     if (kind == "file") {
-      QVERIFY(quorvane::test::writeFile(socketPath(), "planted"));
+      QVERIFY(writeFile(socketPath(), "planted"));
     } else if (kind == "fifo") {
       QCOMPARE(::mkfifo(path.constData(), 0600), 0);
     } else if (kind == "link") {
@@ -267,7 +270,7 @@ class tst_InstanceChannel : public QObject {
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_uid, before.st_uid);
     QCOMPARE(after.st_size, before.st_size);
-    if (kind == "file") QCOMPARE(quorvane::test::readFile(socketPath()), QByteArray("planted"));
+    if (kind == "file") QCOMPARE(readFile(socketPath()), QByteArray("planted"));
     if (listener >= 0) {  // nobody connected through the link
       QCOMPARE(::accept(listener, nullptr, nullptr), -1);
       ::close(listener);
@@ -301,11 +304,13 @@ class tst_InstanceChannel : public QObject {
     // Answered or refused at once, well before the connection's own deadline.
     QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 1000);
     QCOMPARE(client.readAll(), accepted ? QByteArray("\x06") : QByteArray());
-    QCOMPARE(received.count(), accepted ? 1 : 0);
+    // The argument reaches the main thread's event loop after the answer.
+    QTRY_COMPARE(received.count(), accepted ? 1 : 0);
 
     Start second({"still served"});
     QVERIFY(second.finish());
     QCOMPARE(second.lines(), QStringList{"HandedOff"});
+    QTRY_COMPARE(received.count(), accepted ? 2 : 1);
     QCOMPARE(received.last().at(0).toString(), QStringLiteral("still served"));
   }
 
@@ -324,7 +329,7 @@ class tst_InstanceChannel : public QObject {
     Start second({"past the stalled ones"});
     QVERIFY(second.finish());
     QCOMPARE(second.lines(), QStringList{"HandedOff"});
-    QCOMPARE(received.count(), 1);
+    QTRY_COMPARE(received.count(), 1);
     QCOMPARE(silent.state(), QLocalSocket::ConnectedState);  // served while they were still open
     const int bound = int(InstanceChannel::kConnectionTimeout.count()) + 1000;
     QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QLocalSocket::UnconnectedState, bound);
@@ -400,6 +405,120 @@ class tst_InstanceChannel : public QObject {
     QVERIFY(primary);
     QTRY_COMPARE(primary->lines().size(), kStarts);
     QCOMPARE(primary->lines().filter(QRegularExpression("^received:\\d$")).size(), kStarts - 1);
+  }
+
+  // The running instance answers from a thread of its own: a start is acknowledged while the main thread is
+  // still busy (building its window while dozens of starts load the machine), and the argument arrives once
+  // the main thread's event loop runs again.
+  void acknowledgesWhileMainThreadIsBusy() {
+    InstanceChannel primary;
+    QCOMPARE(primary.start(QString()), Role::Primary);
+    QSignalSpy received(&primary, &InstanceChannel::handedOff);
+    Start second({"while busy"});
+    // Blocks this thread, without its event loop, for longer than the start's whole bound of three seconds.
+    QVERIFY(second.process->waitForFinished(6000));
+    QVERIFY(second.finish());
+    QCOMPARE(second.lines(), QStringList{"HandedOff"});
+    QCOMPARE(received.count(), 0);
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("while busy"));
+  }
+
+  // A start that waited for the lock still has time to hand off: it looks at the lock every few milliseconds
+  // instead of sleeping ever longer between looks.
+  void startWaitingForLockStillHandsOff() {
+    InstanceChannel primary;
+    QCOMPARE(primary.start(QString()), Role::Primary);
+    QSignalSpy received(&primary, &InstanceChannel::handedOff);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUORVANE_HELPER_HOLD_LOCK", m_runtime->filePath("TQuorvaneForm.lock"));
+    env.insert("QUORVANE_HELPER_HOLD_MS", "1600");
+    Start holder({}, env);
+    QTRY_COMPARE(holder.lines().value(0), QStringLiteral("Locked"));
+    Start waiting({"after the wait"});
+    QVERIFY(waiting.finish());
+    QCOMPARE(holder.lines().value(1), QStringLiteral("Released"));
+    QCOMPARE(waiting.lines(), QStringList{"HandedOff"});
+    QTRY_COMPARE(received.count(), 1);
+  }
+
+  // Whatever is found at the lock's path that is not the lock of a live process is taken over at once: the
+  // start becomes the running instance. A link is never followed and a folder's content is kept.
+  void takesOverUnusableLock_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("garbage bytes") << "garbage";
+    QTest::newRow("number of a process that has ended") << "dead";
+    QTest::newRow("empty folder") << "folder";
+    QTest::newRow("folder with a file in it") << "full folder";
+    QTest::newRow("symbolic link to a file elsewhere") << "link";
+    QTest::newRow("dangling symbolic link") << "dangling";
+    QTest::newRow("named pipe") << "fifo";
+  }
+  void takesOverUnusableLock() {
+    QFETCH(QString, kind);
+    const QString lock = m_runtime->filePath("TQuorvaneForm.lock");
+    const QByteArray native = QFile::encodeName(lock);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("kept");
+    QVERIFY(writeFile(target, "not a lock"));
+    if (kind == "empty") {
+      QVERIFY(writeFile(lock, ""));
+    } else if (kind == "garbage") {
+      QVERIFY(writeFile(lock, QByteArray("\xff\x00\x13garbage\n\n-1\n", 14)));
+    } else if (kind == "dead") {
+      Start ended({"ended"});  // any process that has ended leaves a number nobody has now
+      ended.process->kill();
+      QVERIFY(ended.process->waitForFinished(3000));
+      QVERIFY(writeFile(lock, QByteArray::number(ended.process->processId()) + "\nhandoff_helper\n\n"));
+    } else if (kind == "folder" || kind == "full folder") {
+      QVERIFY(QDir().mkpath(lock));
+      if (kind == "full folder") QVERIFY(writeFile(lock + "/inside", "content"));
+    } else if (kind == "link") {
+      QCOMPARE(::symlink(QFile::encodeName(target).constData(), native.constData()), 0);
+    } else if (kind == "dangling") {
+      QCOMPARE(::symlink(QFile::encodeName(elsewhere.filePath("missing")).constData(), native.constData()),
+               0);
+    } else {
+      QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    }
+
+    InstanceChannel channel;
+    QCOMPARE(channel.start(QString(), 1000ms), Role::Primary);
+    QVERIFY(S_ISREG(statOf(lock).st_mode));
+    QCOMPARE(readFile(target), QByteArray("not a lock"));
+    QVERIFY(!QFileInfo::exists(elsewhere.filePath("missing")));
+    if (kind == "full folder") {
+      const QStringList aside =
+          QDir(m_runtime->path()).entryList({"TQuorvaneForm.lock.unusable-*"}, QDir::Dirs);
+      QCOMPARE(aside.size(), 1);
+      QCOMPARE(readFile(m_runtime->filePath(aside[0] + "/inside")), QByteArray("content"));
+    }
+    Start second({"served"});
+    QVERIFY(second.finish());
+    QCOMPARE(second.lines(), QStringList{"HandedOff"});
+  }
+
+  // From refuseHandOffs() on, a later start hears that this instance is closing and nothing is delivered;
+  // once the instance has gone, a start that is still waiting takes its place.
+  void closingInstanceRefusesThenMakesWay() {
+    auto primary = std::make_unique<InstanceChannel>();
+    QCOMPARE(primary->start(QString()), Role::Primary);
+    QSignalSpy received(primary.get(), &InstanceChannel::handedOff);
+    primary->refuseHandOffs();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUORVANE_HELPER_TIMEOUT_MS", "800");
+    Start refused({"refused"}, env);
+    QVERIFY(refused.finish());
+    QCOMPARE(refused.lines(), QStringList{"Closing"});
+    QVERIFY(S_ISSOCK(statOf(socketPath()).st_mode));  // still there: the next start waits for this one
+
+    Start waiting({"after the close"});
+    QTest::qWait(300);
+    QCOMPARE(waiting.process->state(), QProcess::Running);
+    primary.reset();
+    QTRY_COMPARE(waiting.lines().value(0), QStringLiteral("Primary"));
+    QCOMPARE(received.count(), 0);
   }
 
  private:

@@ -2,6 +2,8 @@
 #include "dialogs/ipandmask.h"
 
 #include "core/exception.h"
+#include "core/mask.h"
+#include "core/subnet.h"
 #include "platform/adapters.h"
 
 namespace quorvane {
@@ -13,6 +15,20 @@ bool isBlankText(const QByteArray& text) {
   for (const char c : text)
     if (static_cast<unsigned char>(c) > 32) return false;
   return true;
+}
+
+// The same reading of the two texts as the main window's calculation.
+bool calculates(const TAddressItem& item) {
+  const Ipv4 address = InetAddr(item.IpAddress.toLocal8Bit().toStdString());
+  MaskForm form = MaskForm::Dotted;
+  try {
+    const Ipv4 mask = ReadMask(item.IpMAsk.toLocal8Bit().toStdString(), form);
+    if (address == kInvalid || mask == kInvalid) return false;
+    CalculateSubnet(address, mask);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -40,6 +56,12 @@ void TIPAndMask::ReadAddresses() {
       item.IpContext = entry.context;
     }
   }
+}
+
+int TIPAndMask::FirstCalculable() const {
+  for (int i = 0; i < Addresses.Count(); ++i)
+    if (calculates(Addresses.Items(i))) return i;
+  return -1;
 }
 
 }  // namespace quorvane

@@ -38,6 +38,9 @@ class TIPAndMask {
   // Refills Addresses from the adapter query: the adapters in order, within each its addresses in order.
   // Empty when the query fails.
   void ReadAddresses();
+  // The index of the first item whose address and mask the main window calculates without a message (a
+  // /32 tunnel address, an adapter without an address or a garbled text does not); -1 when none does.
+  int FirstCalculable() const;
 };
 
 }  // namespace quorvane

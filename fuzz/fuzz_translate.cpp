@@ -8,7 +8,9 @@
 //   window stays as it was, except on the object that the path's first part names as a component (the
 //   window itself when it names none), the objects below it, and the objects reached from those through
 //   object-valued properties (Font, EditLabel). The objects below are included because fonts, geometry,
-//   enabled state and visibility pass down to children by Qt's own rules.
+//   enabled state and visibility pass down to children by Qt's own rules;
+// - the window stays reachable and drawable: its frame no larger than the largest screen, its title bar on a
+//   screen (PlaceOnScreens leaves it where it is), and no font of the window above kMaxFontPoints.
 // Signals are blocked while the entry is applied: the window's change handlers (edAddress recalculates into
 // the seventeen result fields, and may show a message box) are the window's own behaviour, not the
 // translator's, and a modal box would stop the fuzzer.
@@ -31,6 +33,7 @@
 #include "main/quorvaneform.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
+#include "widgets/screenfit.h"
 
 using namespace quorvane;
 
@@ -155,6 +158,21 @@ void restore(const QHash<QObject*, ObjectState>& before) {
   }
 }
 
+// The limits that hold for the window whatever a language file says (see the header comment).
+void checkWindowWithinScreens(const TQuorvaneForm& form, const QByteArray& input) {
+  const QRect frame = form.frameGeometry();
+  const QSize largest = LargestScreenSize();
+  FUZZ_CHECK(frame.width() <= largest.width() && frame.height() <= largest.height(),
+             ("the window outgrew the largest screen for " + input).constData());
+  FUZZ_CHECK(PlaceOnScreens(frame.topLeft(), frame.size()) == frame.topLeft(),
+             ("the window's title bar left the screens for " + input).constData());
+  for (const QWidget* widget : form.findChildren<QWidget*>()) {
+    const QFont font = widget->font();
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+    FUZZ_CHECK(points <= kMaxFontPoints, ("a font outgrew every control for " + input).constData());
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -219,6 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(false, what.constData());
     }
   }
+  checkWindowWithinScreens(*f.form, input);
   // A new object may come with children of its own: it is judged by its nearest ancestor from before.
   for (auto it = after.cbegin(); it != after.cend(); ++it) {
     if (before.contains(it.key())) continue;

@@ -361,18 +361,18 @@ void TQuorvaneForm::FormCreate() {
   ListLang();
   SetApplicationTitle(VersionText(false));
   setWindowTitle(ApplicationTitle());
-  {
-    // The machine's first address, however many there are, without asking.
-    TIPAndMask ipAndMask;
-    ipAndMask.ReadAddresses();
-    if (ipAndMask.Addresses.Count() > 0) {
-      edAddress->setText(ipAndMask.Addresses.Items(0).IpAddress);
-      edMask->setText(ipAndMask.Addresses.Items(0).IpMAsk);
-    }
+  // The machine's first address that calculates, however many there are, without asking. Without one (no
+  // network, only a /32 tunnel) the inputs stay empty and nothing is calculated: a message then would be
+  // about input nobody typed.
+  TIPAndMask ipAndMask;
+  ipAndMask.ReadAddresses();
+  if (const int first = ipAndMask.FirstCalculable(); first >= 0) {
+    edAddress->setText(ipAndMask.Addresses.Items(first).IpAddress);
+    edMask->setText(ipAndMask.Addresses.Items(first).IpMAsk);
   }
   LoadLanguage();
   selectTypeConvert();
-  command("actCalculate")->trigger();
+  if (!edAddress->text().isEmpty() || !edMask->text().isEmpty()) command("actCalculate")->trigger();
 }
 
 void TQuorvaneForm::selectTypeConvert() {

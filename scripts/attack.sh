@@ -5,6 +5,7 @@
 # Usage: bash scripts/attack.sh [SECTION...]
 #   PROGRAM=path   the program to attack (default: build/bin/quorvane, built when missing)
 #   ROUNDS=n       rounds of simultaneous-starts (default 8), STARTS=n starts a round (default 50)
+#   FUZZ_SECONDS=n how long geometry-fuzz runs (default 600)
 # With PROGRAM=build-asan/bin/quorvane (bash scripts/sanitize.sh builds it) every sanitizer report of an
 # attacked process fails the run too.
 set -uo pipefail
@@ -259,14 +260,56 @@ attack_simultaneous_starts() {
   echo "  all rounds: lost hand-offs $total_lost, slowest start $worst ms"
 }
 
+# Geometry and fonts from language files: fuzz_translate starts from its committed seeds less the ones that
+# hold integer extremes, and must find no crash and no broken invariant (window larger than the largest
+# screen, title bar off every screen, a font above the bound) within FUZZ_SECONDS (default 600). Builds the
+# fuzz targets in build-fuzz with clang, as scripts/fuzz.sh does.
+attack_geometry_fuzz() {
+  echo "== geometry-fuzz: language entries at the ends of int"
+  local seconds=${FUZZ_SECONDS:-600} build_dir=$root/build-fuzz status=0
+  # shellcheck source=scripts/packages.sh
+  source scripts/packages.sh
+  install_packages clang libclang-rt-14-dev cmake make qt6-base-dev libgl-dev fonts-dejavu-core >/dev/null
+  cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DQUORVANE_FUZZ=ON -DQUORVANE_TESTS=OFF >/dev/null &&
+    cmake --build "$build_dir" -j"$(nproc)" --target fuzz_translate >/dev/null || {
+    fail "geometry-fuzz: the fuzz target does not build"
+    return
+  }
+  local fuzz=$work/geometry-fuzz
+  mkdir -p "$fuzz/corpus" "$fuzz/runtime"
+  chmod 0700 "$fuzz/runtime"
+  # The seeds without a number of more than four digits: the extremes are the fuzzer's to find.
+  for seed in fuzz/corpus/fuzz_translate/*; do
+    grep -qE '[0-9]{5}' "$seed" || cp "$seed" "$fuzz/corpus/"
+  done
+  local begun=$SECONDS
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    XDG_RUNTIME_DIR=$fuzz/runtime TMPDIR=$fuzz \
+    "$build_dir/fuzz/fuzz_translate" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=256 \
+    -dict=fuzz/fuzz_translate.dict -artifact_prefix="$fuzz/" -print_final_stats=1 "$fuzz/corpus" \
+    >"$fuzz/log" 2>&1 || status=$?
+  grep -E '^stat::number_of_executed_units' "$fuzz/log" | sed 's/^/  /'
+  if ((status != 0)); then
+    grep -E 'invariant broken|runtime error|ERROR:' "$fuzz/log" | head -5 | sed 's/^/  /'
+    ls "$fuzz"/crash-* "$fuzz"/leak-* 2>/dev/null | while read -r input; do
+      echo "  input: $(head -c 200 "$input" | tr -c '[:print:]' '?')"
+    done
+    fail "geometry-fuzz: found after $((SECONDS - begun)) s"
+  else
+    echo "  nothing found in $((SECONDS - begun)) s"
+  fi
+}
+
 sections=("$@")
-((${#sections[@]})) || sections=(exit-box signals silent-starts simultaneous-starts)
+((${#sections[@]})) || sections=(exit-box signals silent-starts simultaneous-starts geometry-fuzz)
 for section in "${sections[@]}"; do
   case $section in
     exit-box) attack_exit_box ;;
     signals) attack_signals ;;
     silent-starts) attack_silent_starts ;;
     simultaneous-starts) attack_simultaneous_starts ;;
+    geometry-fuzz) attack_geometry_fuzz ;;
     *)
       echo "unknown section: $section" >&2
       exit 2

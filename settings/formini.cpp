@@ -6,6 +6,7 @@
 #include "platform/programfolder.h"
 #include "settings/settingsvalues.h"
 #include "widgets/errorguard.h"
+#include "widgets/screenfit.h"
 
 namespace quorvane {
 
@@ -44,8 +45,11 @@ TFormINI::TFormINI(QWidget* parent)
   s.UserPassword = ScramblePassword(readText(file, "UserPassword", {}));
   s.UserDomain = readText(file, "UserDomain", {});
   s.DefaultLang = QString::fromLocal8Bit(readText(file, "DefaultLang", "english.lng"));
-  // The stored position is used as it is, without checking it against the screen.
-  move(file.ReadInt(kPosition, "Left", 0), file.ReadInt(kPosition, "Top", 0));
+  // Only bounded here, so that Qt's sums of position and size cannot overflow and an exit before the first
+  // show writes back values in range. Whether the title bar is on a screen depends on the final size: the
+  // first show decides it.
+  move(BoundCoordinate(file.ReadInt(kPosition, "Left", 0)),
+       BoundCoordinate(file.ReadInt(kPosition, "Top", 0)));
 }
 
 TFormINI::~TFormINI() {
@@ -82,6 +86,11 @@ void TFormINI::writeSettings() {
 void TFormINI::setVisible(bool visible) {
   if (visible && !m_stateApplied) {
     m_stateApplied = true;
+    // A stored position that leaves the title bar off every screen (another monitor, another resolution, a
+    // hand-edited file) is moved onto the nearest screen. Made first, the window knows its frame where the
+    // platform tells it before the window is mapped.
+    create();
+    placeOnScreens(pos());
     switch (profile::ReadInt(m_path, kState, "WindowState", kNormal)) {
       case kMinimized:
         setWindowState(Qt::WindowMinimized);

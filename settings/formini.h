@@ -16,7 +16,8 @@ QByteArray ScramblePassword(const QByteArray& text);
 class TFormINI : public TForm {
   Q_OBJECT
  public:
-  // Reads the "Defaults" section into Settings() and moves the window to the stored position.
+  // Reads the "Defaults" section into Settings() and moves the window to the stored position, or onto the
+  // nearest screen when that would leave the title bar off every screen.
   explicit TFormINI(QWidget* parent = nullptr);
   // Writes the settings; a refused write is shown as an unhandled error and the rest is skipped.
   ~TFormINI() override;

@@ -13,6 +13,7 @@
 #include "settings/texttable.h"
 #include "tests/fixture.h"
 #include "widgets/errorguard.h"
+#include "widgets/radiogroup.h"
 
 using namespace quorvane;
 using quorvane::test::adapter;
@@ -38,6 +39,8 @@ class tst_Startup : public test::GuiFixture {
 
   void firstAdapterAddress_data();
   void firstAdapterAddress();
+  void firstCalculableAdapter_data();
+  void firstCalculableAdapter();
   void storedDisplayType_data();
   void storedDisplayType();
   void storedLanguage();
@@ -105,13 +108,6 @@ void tst_Startup::firstAdapterAddress_data() {
              QList<Adapter>{adapter({{"172.16.5.9", "255.255.0.0"}, {"192.168.1.1", "255.255.255.0"}})})
       << QStringList{"172.16.5.9", "255.255.0.0"} << QString() << "edAddress"
       << QStringList{"172.16.0.0", "172.16.0.1", "172.16.255.254", "172.16.255.255", "65534"};
-  QTest::newRow("no adapter") << AdapterReport(QList<Adapter>{}) << QStringList{"", ""} << kEnglishErrorInIP
-                              << "edAddress" << empty;
-  QTest::newRow("adapter query failed")
-      << AdapterReport() << QStringList{"", ""} << kEnglishErrorInIP << "edAddress" << empty;
-  QTest::newRow("adapter reported without an address")
-      << AdapterReport(QList<Adapter>{adapter({{"0.0.0.0", "0.0.0.0"}})}) << QStringList{"0.0.0.0", "0.0.0.0"}
-      << kEnglishErrorInMask << "edMask" << empty;
 }
 
 void tst_Startup::firstAdapterAddress() {
@@ -140,6 +136,66 @@ void tst_Startup::firstAdapterAddress() {
   QCOMPARE(QApplication::focusWidget(), control(active));
   if (!message.isEmpty())
     QCOMPARE(control<QLineEdit>(active)->selectedText(), control<QLineEdit>(active)->text());
+}
+
+// Offline machines and tunnels: the first address that calculates fills the inputs; without one the window
+// opens empty and silent, and "My parameters" still offers every address the adapters reported.
+void tst_Startup::firstCalculableAdapter_data() {
+  QTest::addColumn<AdapterReport>("report");
+  QTest::addColumn<QStringList>("inputs");
+  QTest::addColumn<QString>("network");  // empty: no calculation, all results empty
+  const QList<Adapter> wireGuard{adapter({{"10.8.0.2", "255.255.255.255"}})};
+
+  QTest::newRow("no adapter") << AdapterReport(QList<Adapter>{}) << QStringList{"", ""} << QString();
+  QTest::newRow("adapter query failed") << AdapterReport() << QStringList{"", ""} << QString();
+  QTest::newRow("adapter without an address")
+      << AdapterReport(QList<Adapter>{adapter({{"0.0.0.0", "0.0.0.0"}})}) << QStringList{"", ""} << QString();
+  QTest::newRow("only a /32 tunnel") << AdapterReport(wireGuard) << QStringList{"", ""} << QString();
+  QTest::newRow("/32 tunnel before a LAN")
+      << AdapterReport(wireGuard + QList<Adapter>{adapter({{"192.168.1.20", "255.255.255.0"}})})
+      << QStringList{"192.168.1.20", "255.255.255.0"} << "192.168.1.0";
+  QTest::newRow("garbled mask, then a good address of the same adapter")
+      << AdapterReport(QList<Adapter>{adapter({{"172.16.5.9", "255.0.255.0"}, {"172.16.5.9", "/12"}})})
+      << QStringList{"172.16.5.9", "/12"} << "172.16.0.0";
+  QTest::newRow("garbled address, then a good adapter")
+      << AdapterReport(
+             QList<Adapter>{adapter({{"fe80::1", "255.255.0.0"}}), adapter({{"10.1.2.3", "255.0.0.0"}})})
+      << QStringList{"10.1.2.3", "255.0.0.0"} << "10.0.0.0";
+  QTest::newRow("all ones address, then a /31 link")
+      << AdapterReport(QList<Adapter>{adapter({{"255.255.255.255", "255.0.0.0"}}),
+                                      adapter({{"10.0.0.1", "255.255.255.254"}})})
+      << QStringList{"10.0.0.1", "255.255.255.254"} << "10.0.0.0";
+}
+
+void tst_Startup::firstCalculableAdapter() {
+  QFETCH(AdapterReport, report);
+  QFETCH(QStringList, inputs);
+  QFETCH(QString, network);
+  QVERIFY(copyShippedLanguages());
+  m_adapters.report = report;
+  QVERIFY(startWindow());
+
+  QCOMPARE(m_boxes->takeTexts(), QStringList());
+  QCOMPARE(texts({"edAddress", "edMask"}), inputs);
+  if (network.isEmpty())
+    QVERIFY(resultsEmpty());
+  else
+    QCOMPARE(control<TEdit>("edNetwork")->text(), network);
+  QCOMPARE(QApplication::focusWidget(), control("edAddress"));
+
+  // Every address the adapters reported is offered, the unusable ones too; a single one is taken as it is.
+  QStringList reported;
+  for (const Adapter& each : report.value_or(QList<Adapter>{}))
+    for (const AdapterAddress& entry : each.addresses) reported << QString::fromLatin1(entry.address);
+  QStringList offered;
+  m_boxes->setHandler([&offered](QWidget* modal) {
+    if (const auto* group = modal->findChild<TRadioGroup*>()) offered = group->items();
+    modal->close();
+  });
+  m_form->command("actMyParameters")->trigger();
+  if (reported.size() > 1) QCOMPARE(offered, reported);
+  if (reported.size() == 1) QCOMPARE(control<QLineEdit>("edAddress")->text(), reported[0]);
+  m_boxes->take();
 }
 
 void tst_Startup::storedDisplayType_data() {
@@ -183,7 +239,10 @@ void tst_Startup::withoutLanguagesFolder() {
   m_adapters.report = QList<Adapter>{};
   QVERIFY(startWindow());
   QVERIFY(languageItems().isEmpty());
+  QCOMPARE(m_boxes->count(), 0);
   // Every text is its key; the message names it.
+  control<QLineEdit>("edAddress")->clear();
+  m_form->command("actCalculate")->trigger();
   QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
   QCOMPARE(Tr(Text::sMask), "sMask");
   QCOMPARE(m_form->command("actCalculate")->text(), "Calculate");

@@ -15,7 +15,7 @@ TDialogForm::TDialogForm(QWidget* owner) : TFormProperties<QDialog, TDialogForm>
 void TDialogForm::showEvent(QShowEvent* event) {
   if (const QWidget* owner = parentWidget()) {
     const QRect frame = owner->window()->frameGeometry();
-    move(frame.center() - rect().center());
+    placeOnScreens(frame.center() - rect().center());
   }
   QDialog::showEvent(event);
 }

@@ -12,10 +12,15 @@ class TDialogForm : public TFormProperties<QDialog, TDialogForm> {
   QUORVANE_FORM_PROPERTIES
  public:
   explicit TDialogForm(QWidget* owner);
+  // A client size that is not positive is ignored; one too large for the largest screen is bounded.
   int clientWidth() const { return width(); }
-  void setClientWidth(int width) { setFixedSize(width, height()); }
+  void setClientWidth(int width) {
+    if (width > 0) setFixedSize(boundedSize(width, height()));
+  }
   int clientHeight() const { return height(); }
-  void setClientHeight(int height) { setFixedSize(width(), height); }
+  void setClientHeight(int height) {
+    if (height > 0) setFixedSize(boundedSize(width(), height));
+  }
 
  protected:
   void showEvent(QShowEvent* event) override;

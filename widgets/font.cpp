@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <cmath>
 
+#include "widgets/screenfit.h"
+
 namespace quorvane {
 
 namespace {
@@ -33,7 +35,7 @@ int TFont::size() const {
 void TFont::setSize(int points) {
   if (points <= 0) return;
   QFont font = m_owner->font();
-  font.setPointSize(points);
+  font.setPointSize(BoundFontPoints(points));
   m_owner->setFont(font);
 }
 
@@ -46,9 +48,10 @@ int TFont::height() const {
 void TFont::setHeight(int height) {
   // A negative height is the character height; a positive one the cell height, of which the character
   // takes about four fifths.
-  const int pixels = height < 0 ? -height : static_cast<int>(std::lround(height * 0.8));
+  // In 64 bits: the character height of INT_MIN is no int.
+  const qint64 pixels = height < 0 ? -qint64(height) : std::llround(height * 0.8);
   if (pixels <= 0) return;
-  setSize(static_cast<int>(std::lround(pixels / kPixelsPerPoint)));
+  setSize(BoundFontPoints(std::llround(double(pixels) / kPixelsPerPoint)));
 }
 
 }  // namespace quorvane

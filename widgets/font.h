@@ -9,7 +9,8 @@ class QWidget;
 namespace quorvane {
 
 // A control's font as an object of its own: Font.Name, Font.Size (points), Font.Height (pixels, negative
-// for the character height as the design stores it).
+// for the character height as the design stores it). A size beyond the range of BoundFontPoints is bounded;
+// one that is not positive is ignored.
 class TFont : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString Name READ name WRITE setName)

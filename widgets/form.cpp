@@ -12,19 +12,23 @@ TForm::TForm(QWidget* parent) : TFormProperties<QMainWindow, TForm>(parent) { In
 
 int TForm::clientWidth() const { return width(); }
 
-void TForm::setClientWidth(int width) { setClientSize(width, clientHeight()); }
+void TForm::setClientWidth(int width) { fixClientSize(width, clientHeight(), true); }
 
 int TForm::clientHeight() const {
   const QWidget* menu = menuWidget();
   return height() - (menu ? menu->sizeHint().height() : 0);
 }
 
-void TForm::setClientHeight(int height) { setClientSize(clientWidth(), height); }
+void TForm::setClientHeight(int height) { fixClientSize(clientWidth(), height, true); }
 
-void TForm::setClientSize(int width, int height) {
-  const QWidget* menu = menuWidget();
+void TForm::setClientSize(int width, int height) { fixClientSize(width, height, false); }
+
+void TForm::fixClientSize(int width, int height, bool toScreens) {
   if (width <= 0 || height <= 0) return;
-  setFixedSize(width, height + (menu ? menu->sizeHint().height() : 0));
+  const QWidget* menu = menuWidget();
+  const qint64 total = qint64(height) + (menu ? menu->sizeHint().height() : 0);
+  setFixedSize(toScreens ? boundedSize(width, total)
+                         : QSize(width, int(std::min<qint64>(total, QWIDGETSIZE_MAX))));
 }
 
 void TForm::reachWithF6(const QList<QWidget*>& controls) {

@@ -254,7 +254,7 @@ void tst_Geometry::storedPositionOnScreen() {
   QFETCH(QRect, screen);
   const QString ini = QDir(m_folder->path()).filePath(ProgramBaseName() + ".ini");
   QVERIFY(test::writeFile(ini, "[Window Position]\r\nLeft=" + QByteArray::number(stored.x()) +
-                     "\r\nTop=" + QByteArray::number(stored.y()) + "\r\n"));
+                                   "\r\nTop=" + QByteArray::number(stored.y()) + "\r\n"));
   auto form = std::make_unique<TQuorvaneForm>();
   form->show();
   QVERIFY(QTest::qWaitForWindowExposed(form.get()));

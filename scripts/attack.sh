@@ -4,6 +4,7 @@
 # prints its figures and fails the run when what it attacks breaks.
 # Usage: bash scripts/attack.sh [SECTION...]
 #   PROGRAM=path   the program to attack (default: build/bin/quorvane, built when missing)
+#   KILLS=n        kills of each writer in kills (default 200)
 #   ROUNDS=n       rounds of simultaneous-starts (default 8), STARTS=n starts a round (default 50)
 #   FUZZ_SECONDS=n how long geometry-fuzz runs (default 600)
 # With PROGRAM=build-asan/bin/quorvane (bash scripts/sanitize.sh builds it) every sanitizer report of an
@@ -260,6 +261,19 @@ attack_simultaneous_starts() {
   echo "  all rounds: lost hand-offs $total_lost, slowest start $worst ms"
 }
 
+# Writers of the settings and language files killed with SIGKILL at random moments, KILLS times each (default
+# 200): the file on disk is always the old or the new version, whole. The fault test's own loop, run longer.
+attack_kills() {
+  echo "== kills: kill -9 during writes, ${KILLS:-200} each for the settings and the language file"
+  local suite=$root/build/tests/tst_faults
+  [ -x "$suite" ] || cmake --build build -j"$(nproc)" --target tst_faults fault_writer >/dev/null
+  local output status=0
+  output=$(QUORVANE_PROGRAM=$program QUORVANE_FAULT_KILLS=${KILLS:-200} XDG_RUNTIME_DIR=$work "$suite" \
+    killedWriterLeavesWholeFile 2>&1) || status=$?
+  grep -E 'kills, none torn|FAIL|torn file' <<<"$output" | sed 's/^QINFO *: *[^(]*(\(.*\)) \([0-9]* kills\)/\1: \2/; s/^/  /'
+  ((status == 0)) || fail "kills: a killed write left a torn file"
+}
+
 # Geometry and fonts from language files: fuzz_translate starts from its committed seeds less the ones that
 # hold integer extremes, and must find no crash and no broken invariant (window larger than the largest
 # screen, title bar off every screen, a font above the bound) within FUZZ_SECONDS (default 600). Builds the
@@ -302,9 +316,10 @@ attack_geometry_fuzz() {
 }
 
 sections=("$@")
-((${#sections[@]})) || sections=(exit-box signals silent-starts simultaneous-starts geometry-fuzz)
+((${#sections[@]})) || sections=(kills exit-box signals silent-starts simultaneous-starts geometry-fuzz)
 for section in "${sections[@]}"; do
   case $section in
+    kills) attack_kills ;;
     exit-box) attack_exit_box ;;
     signals) attack_signals ;;
     silent-starts) attack_silent_starts ;;

@@ -24,8 +24,11 @@
 #include <QSet>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -202,6 +205,48 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   }
   FUZZ_CHECK(f.comparable.size() > 100, "too few properties compare for the check to mean anything");
   return 0;
+}
+
+// Half of the mutations are structured: the entry's value becomes an integer at an edge of what int, Qt's
+// sizes and the screens take (or one beside it), or the property part of its path becomes a name of the
+// geometry and font vocabulary. Geometry and font sizes go wrong only at such values, which byte-level
+// mutations at a few dozen runs a second take far too long to reach. The other half is libFuzzer's own.
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed) {
+  static const char* const kEdges[] = {"2147483647", "-2147483648", "2147483648", "-2147483649",
+                                       "4294967295", "16777215",    "16777216",   "65535",
+                                       "32767",      "-32768",      "0",          "-1"};
+  static const char* const kNames[] = {"Left",         "Top",           "Width",        "Height",
+                                       "ClientWidth",  "ClientHeight",  "Font.Size",    "Font.Height",
+                                       "minimumWidth", "minimumHeight", "maximumWidth", "maximumHeight"};
+  std::minstd_rand random(seed);
+  std::string entry(reinterpret_cast<const char*>(data), size);
+  const std::size_t equals = entry.find('=');
+  std::string path = entry.substr(0, equals);
+  std::string value = equals == std::string::npos ? std::string() : entry.substr(equals + 1);
+  switch (random() % 4) {
+    case 0: {
+      value = kEdges[random() % std::size(kEdges)];
+      if (random() % 4 == 0) value += std::to_string(random() % 10);  // past the edge by a digit
+      break;
+    }
+    case 1: {
+      // A first part other than Font names a component, which is kept; half of the time it goes too.
+      const std::size_t dot = path.find('.');
+      const bool component = dot != std::string::npos && path.compare(0, dot, "Font") != 0;
+      path = (component && random() % 2 == 0 ? path.substr(0, dot + 1) : std::string()) +
+             kNames[random() % std::size(kNames)];
+      break;
+    }
+    default:
+      return LLVMFuzzerMutate(data, size, maxSize);
+  }
+  entry = path + "=" + value;
+  if (entry.size() > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
+  std::memcpy(data, entry.data(), entry.size());
+  return entry.size();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

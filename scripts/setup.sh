@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Widgets, Network and Test
   fonts-liberation2 fonts-dejavu-core         # metric-compatible faces for the designed fonts
   desktop-file-utils appstream                # validators of the desktop file and metainfo (install test)
+  libxcb1-dev                                 # the X server's startup notification and focus (launch feedback)
 )
 
 # shellcheck source=scripts/packages.sh

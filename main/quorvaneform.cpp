@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <algorithm>
 
 #include "dialogs/ipandmask.h"
@@ -182,6 +183,12 @@ void TQuorvaneForm::createMenu() {
   help->addSeparator();
   help->addAction(command("actAbout"));
   bar->addMenu(help);
+
+  // F10 opens the first menu, as on other desktop programs; the arrow keys go on from there.
+  auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(openMenus, &QShortcut::activated, bar, [bar] {
+    if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+  });
 }
 
 void TQuorvaneForm::createToolBar() {

@@ -16,6 +16,25 @@ namespace {
 // so that the menu does not take it for an accelerator marker.
 constexpr const char* kFileProperty = "languageFile";
 
+// The caption of a language item: the file name as it is, with the first letter or digit that no earlier
+// item took as the item's access key ("english.lng", "german.lng" and "greek.lng" underline e, g and r).
+QString languageCaption(const QString& name, QList<QChar>& taken) {
+  qsizetype key = -1;
+  for (qsizetype i = 0; i < name.size() && key < 0; ++i) {
+    const QChar c = name[i].toLower();
+    if (c.isLetterOrNumber() && !taken.contains(c)) {
+      taken << c;
+      key = i;
+    }
+  }
+  QString caption;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    if (i == key) caption += QLatin1Char('&');
+    caption += name[i] == QLatin1Char('&') ? QStringLiteral("&&") : QString(name[i]);
+  }
+  return caption;
+}
+
 }  // namespace
 
 void TQuorvaneForm::ListLang() {
@@ -34,10 +53,11 @@ void TQuorvaneForm::ListLang() {
       folder.entryList({QStringLiteral("*.lng")},
                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
   int index = 0;
+  QList<QChar> taken;
   for (const QString& name : entries) {
     if (name.isEmpty()) continue;
     auto* item = new TAction(m_languages, QStringLiteral("mnLanguage%1").arg(++index));
-    item->setText(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    item->setText(languageCaption(name, taken));
     item->setProperty(kFileProperty, name);
     item->setCheckable(true);
     item->setChecked(name == Settings().DefaultLang);

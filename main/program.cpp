@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "main/programicon.h"
 #include "main/quorvaneform.h"
 #include "platform/instancechannel.h"
 #include "platform/programfolder.h"
@@ -51,10 +52,12 @@ class RefuseHandOffsAtExit {
 }  // namespace
 
 int RunProgram(const QString& argument, int handedOffExitCode,
-               const std::function<void(TQuorvaneForm&)>& beforeShow) {
+               const std::function<void(TQuorvaneForm&)>& beforeShow, const LaunchTokens& tokens) {
   QCoreApplication::setApplicationName(QStringLiteral("quorvane"));
-  // Lets the desktop match the window with its menu entry and icon.
+  // Lets the desktop match the window with its menu entry and icon; a window without an owner (the message
+  // of a start that cannot hand off) carries the icon too.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvane.Quorvane"));
+  QGuiApplication::setWindowIcon(ProgramIcon());
 
   // From here on a logout (SIGTERM, SIGHUP) or Ctrl+C (SIGINT) ends every event loop, the nested one of a
   // message box too; the program then unwinds as after the window's close: settings written, socket removed.
@@ -62,11 +65,13 @@ int RunProgram(const QString& argument, int handedOffExitCode,
   QObject::connect(&termination, &TerminationSignals::arrived, &termination,
                    [] { QCoreApplication::exit(0); });
 
-  InstanceChannel channel;
-  const InstanceChannel::Role role = channel.start(argument);
+  // One instance a display: a start on another display opens a window of its own there.
+  InstanceChannel channel(InstanceChannel::nameOnThisDisplay());
+  const InstanceChannel::Role role = channel.start(argument, tokens);
   switch (role) {
     case InstanceChannel::Role::HandedOff:
-      // A first instance is running: it was asked to come to the front; this one shows nothing.
+      // A first instance is running: it was asked to take the argument and come to the front, and ends this
+      // start's launch feedback; this one shows nothing.
       return handedOffExitCode;
     case InstanceChannel::Role::Unanswered:
     case InstanceChannel::Role::Closing:
@@ -84,7 +89,7 @@ int RunProgram(const QString& argument, int handedOffExitCode,
   QObject::connect(&channel, &InstanceChannel::handedOff, &form, &TQuorvaneForm::receiveHandOff);
   // A signal that came before the event loop runs (while the start-up sequence showed a message, say) is
   // not lost: the window is then never shown, and its end writes the settings as read.
-  if (!termination.received()) RunGuarded(&form, [&] { form.FormCreate(); });
+  if (!termination.received()) RunGuarded(&form, [&] { form.FormCreate(argument); });
   if (termination.received()) return 0;
   if (beforeShow) beforeShow(form);
   form.show();

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <algorithm>
 
 #include "dialogs/ipandmask.h"
 #include "main/artwork.h"
+#include "main/commandline.h"
+#include "main/programicon.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
@@ -71,6 +74,8 @@ TQuorvaneForm::TQuorvaneForm(QWidget* parent) : TFormINI(parent) {
                  Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
   setWindowTitle(ApplicationTitle());
+  // Task bars and window switchers show it; the dialogs, owned by this window, carry it too.
+  setWindowIcon(ProgramIcon());
 
   createCommands();
   createMenu();
@@ -178,6 +183,12 @@ void TQuorvaneForm::createMenu() {
   help->addSeparator();
   help->addAction(command("actAbout"));
   bar->addMenu(help);
+
+  // F10 opens the first menu, as on other desktop programs; the arrow keys go on from there.
+  auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(openMenus, &QShortcut::activated, bar, [bar] {
+    if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+  });
 }
 
 void TQuorvaneForm::createToolBar() {
@@ -357,18 +368,22 @@ void TQuorvaneForm::createResultGroup(QWidget* client) {
                edHostRange};
 }
 
-void TQuorvaneForm::FormCreate() {
+void TQuorvaneForm::FormCreate(const QString& argument) {
   ListLang();
   SetApplicationTitle(VersionText(false));
   setWindowTitle(ApplicationTitle());
-  // The machine's first address that calculates, however many there are, without asking. Without one (no
-  // network, only a /32 tunnel) the inputs stay empty and nothing is calculated: a message then would be
-  // about input nobody typed.
-  TIPAndMask ipAndMask;
-  ipAndMask.ReadAddresses();
-  if (const int first = ipAndMask.FirstCalculable(); first >= 0) {
-    edAddress->setText(ipAndMask.Addresses.Items(first).IpAddress);
-    edMask->setText(ipAndMask.Addresses.Items(first).IpMAsk);
+  if (!argument.isEmpty()) {
+    takeAddressArgument(argument);
+  } else {
+    // The machine's first address that calculates, however many there are, without asking. Without one (no
+    // network, only a /32 tunnel) the inputs stay empty and nothing is calculated: a message then would be
+    // about input nobody typed.
+    TIPAndMask ipAndMask;
+    ipAndMask.ReadAddresses();
+    if (const int first = ipAndMask.FirstCalculable(); first >= 0) {
+      edAddress->setText(ipAndMask.Addresses.Items(first).IpAddress);
+      edMask->setText(ipAndMask.Addresses.Items(first).IpMAsk);
+    }
   }
   LoadLanguage();
   selectTypeConvert();
@@ -384,12 +399,22 @@ int TQuorvaneForm::GetTypeConvert() const { return cbType->currentIndex(); }
 
 void TQuorvaneForm::actExitExecute() { close(); }
 
-void TQuorvaneForm::receiveHandOff(const QString& argument) {
-  Q_EMIT handOffReceived(argument);
+void TQuorvaneForm::takeAddressArgument(const QString& argument) {
+  const AddressArgument parts = SplitAddressArgument(argument);
+  edAddress->setText(parts.address);
+  edMask->setText(parts.mask);
+}
+
+void TQuorvaneForm::receiveHandOff(const QString& argument, const LaunchTokens& tokens) {
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
-  activateWindow();
+  ActivateForLaunch(windowHandle(), tokens);
+  if (!argument.isEmpty()) {
+    takeAddressArgument(argument);
+    command("actCalculate")->trigger();
+  }
+  Q_EMIT handOffReceived(argument);
 }
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/mask.h"
+#include "platform/launchfeedback.h"
 #include "settings/formini.h"
 #include "widgets/action.h"
 #include "widgets/bars.h"
@@ -25,8 +26,10 @@ class TQuorvaneForm : public TFormINI {
   explicit TQuorvaneForm(QWidget* parent = nullptr);
   ~TQuorvaneForm() override;
 
-  // The start-up sequence: runs once, after the controls exist and before the window is first shown.
-  void FormCreate();
+  // The start-up sequence: runs once, after the controls exist and before the window is first shown. An
+  // address argument from the command line (see SplitAddressArgument) fills the inputs in place of the
+  // machine's own address, and is calculated as that would be.
+  void FormCreate(const QString& argument = QString());
 
   // Commands.
   void actCalculateExecute();
@@ -70,12 +73,14 @@ class TQuorvaneForm : public TFormINI {
   TLabeledEdit* maskField() const { return edMask; }
 
  Q_SIGNALS:
-  // A later start of the program handed over its first argument; nothing uses it.
+  // A later start of the program handed over its argument, and the window has taken it.
   void handOffReceived(const QString& argument);
 
  public:
-  // The running instance was found by a later start: come to the front, restored.
-  void receiveHandOff(const QString& argument);
+  // The running instance was found by a later start: come to the front, restored, with the later start's
+  // launch tokens (which end its launch feedback). An address argument is taken as at the start: it fills
+  // the inputs and is calculated.
+  void receiveHandOff(const QString& argument, const LaunchTokens& tokens = LaunchTokens());
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +96,8 @@ class TQuorvaneForm : public TFormINI {
   void clearResults();
   void rejectInput(QLineEdit* field, const QString& message);
   void setClassMask(const char* mask);
+  // Writes the address and mask of a command-line argument into the inputs.
+  void takeAddressArgument(const QString& argument);
   // Connects a command or control signal to a handler that runs guarded against unhandled errors.
   template <typename Signal, typename Sender>
   void bind(Sender* sender, Signal signal, void (TQuorvaneForm::*handler)());

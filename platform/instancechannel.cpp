@@ -1,8 +1,10 @@
 // The single-instance hand-off over a private Unix socket, and the lock a start decides under.
 #include "platform/instancechannel.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSemaphore>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -164,13 +166,45 @@ enum class Answer {
   None,     // no answer until the deadline
 };
 
-Answer sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadline) {
-  QByteArray payload = argument.toUtf8();
-  if (payload.size() > InstanceChannel::kMaxArgumentBytes) {
-    qWarning("InstanceChannel: argument of %lld bytes cut to the hand-off limit", qlonglong(payload.size()));
-    payload.truncate(qsizetype(Utf8CutLength({payload.constData(), std::size_t(payload.size())},
-                                             InstanceChannel::kMaxArgumentBytes)));
+// The payload of a frame: the argument, then each launch token as a zero byte and NAME=VALUE.
+QByteArray payloadOf(const QString& argument, const LaunchTokens& tokens) {
+  QByteArray extras;
+  for (const auto& [name, value] : {std::pair{"DESKTOP_STARTUP_ID", &tokens.startupId},
+                                    std::pair{"XDG_ACTIVATION_TOKEN", &tokens.activationToken}}) {
+    if (value->isEmpty() || value->contains('\0')) continue;
+    if (value->size() > InstanceChannel::kMaxTokenBytes) {
+      qWarning("InstanceChannel: %s of %lld bytes is too long to hand over", name, qlonglong(value->size()));
+      continue;
+    }
+    extras += '\0' + QByteArray(name) + '=' + *value;
   }
+  QByteArray payload = argument.toUtf8();
+  const qsizetype room = InstanceChannel::kMaxArgumentBytes - extras.size();
+  if (payload.size() > room) {
+    qWarning("InstanceChannel: argument of %lld bytes cut to the hand-off limit", qlonglong(payload.size()));
+    payload.truncate(
+        qsizetype(Utf8CutLength({payload.constData(), std::size_t(payload.size())}, std::size_t(room))));
+  }
+  return payload + extras;
+}
+
+// The argument and the launch tokens of a payload; NAME=VALUE parts of other names are skipped.
+std::pair<QString, LaunchTokens> readPayload(const QString& payload) {
+  const QStringList parts = payload.split(QChar(0));
+  LaunchTokens tokens;
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    const QString& part = parts[i];
+    const qsizetype equals = part.indexOf(QLatin1Char('='));
+    const QStringView name = QStringView(part).left(equals);
+    const QByteArray value = part.mid(equals + 1).toUtf8();
+    if (equals <= 0) continue;
+    if (name == u"DESKTOP_STARTUP_ID") tokens.startupId = value;
+    if (name == u"XDG_ACTIVATION_TOKEN") tokens.activationToken = value;
+  }
+  return {parts.value(0), tokens};
+}
+
+Answer sendArgument(int fd, const QByteArray& payload, const QDeadlineTimer& deadline) {
   QByteArray frame(kTag, kTagSize);
   frame.resize(kHeaderSize);
   qToBigEndian<quint32>(quint32(payload.size()), frame.data() + kTagSize);
@@ -204,7 +238,7 @@ Answer sendArgument(int fd, const QString& argument, const QDeadlineTimer& deadl
 // whole frame, so a client that stalls only loses its own connection.
 class Connection : public QObject {
  public:
-  using Delivered = std::function<void(const QString&)>;
+  using Delivered = std::function<void(const QString&, const LaunchTokens&)>;
 
   Connection(int fd, QObject* parent, const std::atomic<bool>& refusing, Delivered delivered)
       : QObject(parent),
@@ -265,7 +299,7 @@ class Connection : public QObject {
     }
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString argument = decoder(QByteArrayView(m_buffer).sliced(kHeaderSize));
+    const QString payload = decoder(QByteArrayView(m_buffer).sliced(kHeaderSize));
     if (decoder.hasError()) {
       drop();
       return;
@@ -276,7 +310,10 @@ class Connection : public QObject {
         ::send(m_fd.get(), &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1 && answer == kAck;
     const Delivered delivered = m_delivered;
     drop();
-    if (acknowledged) delivered(argument);
+    if (acknowledged) {
+      const auto [argument, tokens] = readPayload(payload);
+      delivered(argument, tokens);
+    }
   }
 
   Descriptor m_fd;
@@ -373,13 +410,59 @@ void StartLock::unlock() {
   if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
 }
 
+QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
+                   const QByteArray& waylandDisplay, const QString& runtimeFolder) {
+  QByteArray key;
+  if (platformName == QLatin1String("xcb")) {
+    // [host]:display[.screen]; "unix" is the local host written out, and screen 0 the default.
+    const qsizetype colon = x11Display.lastIndexOf(':');
+    QByteArray host = colon < 0 ? QByteArray() : x11Display.left(colon);
+    const QByteArray number = colon < 0 ? x11Display : x11Display.mid(colon + 1);
+    const qsizetype dot = number.indexOf('.');
+    bool displayOk = false;
+    bool screenOk = dot < 0;
+    const uint display = number.left(dot < 0 ? number.size() : dot).toUInt(&displayOk, 10);
+    const uint screen = dot < 0 ? 0 : number.mid(dot + 1).toUInt(&screenOk, 10);
+    if (host == "unix") host.clear();
+    if (colon < 0 || !displayOk || !screenOk) {
+      key = "x11-" + x11Display;  // not a display name X reads: kept as written
+    } else {
+      key = "x11-" + (host.isEmpty() ? QByteArray() : host + '-') + QByteArray::number(display);
+      if (screen != 0) key += '.' + QByteArray::number(screen);
+    }
+  } else if (platformName.startsWith(QLatin1String("wayland"))) {
+    QByteArray name = waylandDisplay.isEmpty() ? QByteArrayLiteral("wayland-0") : waylandDisplay;
+    const QByteArray folder = QFile::encodeName(QDir::cleanPath(runtimeFolder)) + '/';
+    if (!runtimeFolder.isEmpty() && name.startsWith(folder) && !name.mid(folder.size()).contains('/'))
+      name = name.mid(folder.size());
+    key = "wl-" + name;
+  } else {
+    return {};
+  }
+  const QByteArray written = key.toPercentEncoding("", "", '%');
+  if (written.size() <= 48) return QString::fromLatin1(written);
+  return QStringLiteral("h") +
+         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32));
+}
+
+QString CurrentDisplayKey() {
+  return DisplayKey(QGuiApplication::platformName(), qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"),
+                    qEnvironmentVariable("XDG_RUNTIME_DIR"));
+}
+
+QString InstanceChannel::nameOnThisDisplay(const QString& base) {
+  const QString key = CurrentDisplayKey();
+  return key.isEmpty() ? base : base + QLatin1Char('.') + key;
+}
+
 InstanceChannel::InstanceChannel(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
 // Closing the listener and removing its file lets the next start listen.
 InstanceChannel::~InstanceChannel() { stopListening(); }
 
-InstanceChannel::Role InstanceChannel::start(const QString& argument, std::chrono::milliseconds timeout) {
-  if (!m_role) m_role = decide(argument, timeout);
+InstanceChannel::Role InstanceChannel::start(const QString& argument, const LaunchTokens& tokens,
+                                             std::chrono::milliseconds timeout) {
+  if (!m_role) m_role = decide(payloadOf(argument, tokens), timeout);
   return *m_role;
 }
 
@@ -394,7 +477,7 @@ InstanceChannel::PathKind InstanceChannel::inspectSocketPath() const {
   return S_ISSOCK(info.st_mode) && info.st_uid == ::geteuid() ? PathKind::OwnSocket : PathKind::Foreign;
 }
 
-InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chrono::milliseconds timeout) {
+InstanceChannel::Role InstanceChannel::decide(const QByteArray& payload, std::chrono::milliseconds timeout) {
   const QDeadlineTimer deadline(timeout);
   const QString folder = privateRuntimeFolder();
   if (folder.isEmpty()) return Role::Unavailable;
@@ -450,7 +533,7 @@ InstanceChannel::Role InstanceChannel::decide(const QString& argument, std::chro
           case Connect::Connected: {
             // Someone listens, so the decision is made; later starts need not wait for our exchange.
             lock.unlock();
-            const Answer answer = sendArgument(client.get(), argument, deadline);
+            const Answer answer = sendArgument(client.get(), payload, deadline);
             if (answer == Answer::Taken) return Role::HandedOff;
             if (answer == Answer::None) return noAnswer("the running instance did not acknowledge in time");
             // Closing, or gone since: once it has removed its socket this start takes its place.
@@ -515,10 +598,11 @@ bool InstanceChannel::listen() {
 
 void InstanceChannel::serve() {
   // The server thread hands each argument to this object's thread, where deliver() emits it.
-  auto* server = new Server(m_listener, m_refusing, [this](const QString& argument) {
-    QMetaObject::invokeMethod(
-        this, [this, argument] { deliver(argument); }, Qt::QueuedConnection);
-  });
+  auto* server =
+      new Server(m_listener, m_refusing, [this](const QString& argument, const LaunchTokens& tokens) {
+        QMetaObject::invokeMethod(
+            this, [this, argument, tokens] { deliver(argument, tokens); }, Qt::QueuedConnection);
+      });
   m_server = new QThread;
   m_server->setObjectName(QStringLiteral("InstanceChannel"));
   server->moveToThread(m_server);
@@ -534,8 +618,8 @@ void InstanceChannel::serve() {
   serving.acquire();
 }
 
-void InstanceChannel::deliver(const QString& argument) {
-  if (!m_refusing.load()) Q_EMIT handedOff(argument);
+void InstanceChannel::deliver(const QString& argument, const LaunchTokens& tokens) {
+  if (!m_refusing.load()) Q_EMIT handedOff(argument, tokens);
 }
 
 void InstanceChannel::stopListening() {

@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/launchfeedback.h"
+
 class QThread;
 
 namespace quorvane {
@@ -41,6 +43,17 @@ class StartLock {
   int m_fd = -1;
 };
 
+// The display a process of the platform `platformName` shows its windows on, as a part of a file name: one
+// X server whatever its DISPLAY is written as (":99", ":99.0" and "unix:99" give "x11-99"; a screen other
+// than 0 and a remote host are kept: "x11-99.1", "x11-localhost-10"), one Wayland display whatever its
+// WAYLAND_DISPLAY ("wayland-1" and "<runtime folder>/wayland-1" give "wl-wayland-1"). Empty for platforms
+// without a desktop to share (offscreen, say). Characters a file name should not hold are written as %XX,
+// and a key longer than 48 characters is replaced by a hash of it.
+QString DisplayKey(const QString& platformName, const QByteArray& x11Display,
+                   const QByteArray& waylandDisplay, const QString& runtimeFolder);
+// The same for this process, once the application object exists.
+QString CurrentDisplayKey();
+
 // A local socket named after the main window class, inside the user's own runtime folder (never a shared
 // folder such as /tmp), stands in for finding the running window and sending it the argument. The decision
 // between handing off and listening is taken under a StartLock beside the socket, so two starts at the same
@@ -53,9 +66,15 @@ class StartLock {
 // the argument reaches handedOff in the main thread's event loop. Only a process that does not run at all
 // (stopped, or swapped out for good) leaves a start unanswered.
 //
-// The wire format, client to server: the tag "QVH1", the argument's length in UTF-8 bytes as a 32-bit
-// big-endian number, then those bytes. The server reads the whole argument and answers one byte: 0x06 when
-// it takes the argument, 0x15 when it is closing and takes no more.
+// One instance runs per user and display: the running instance on another display is none of this start's
+// business (nameOnThisDisplay).
+//
+// The wire format, client to server: the tag "QVH1", the payload's length in bytes as a 32-bit big-endian
+// number, then the payload: the argument in UTF-8, followed for each launch token the start has by a zero
+// byte and NAME=VALUE (DESKTOP_STARTUP_ID, XDG_ACTIVATION_TOKEN). A command-line argument never holds a
+// zero byte; an instance of an earlier version takes the whole payload as its argument and ignores it. The
+// server reads the whole payload and answers one byte: 0x06 when it takes it, 0x15 when it is closing and
+// takes no more.
 class InstanceChannel : public QObject {
   Q_OBJECT
  public:
@@ -68,9 +87,14 @@ class InstanceChannel : public QObject {
   };
   Q_ENUM(Role)
 
-  // Arguments longer than this many UTF-8 bytes are cut (at a character boundary) before they are sent;
-  // the server refuses any frame that announces more.
+  // Payloads longer than this many bytes are cut (the argument at a character boundary) before they are
+  // sent; the server refuses any frame that announces more. A launch token longer than kMaxTokenBytes is
+  // not sent.
   static constexpr qsizetype kMaxArgumentBytes = 64 * 1024;
+  static constexpr qsizetype kMaxTokenBytes = 1024;
+
+  // The channel's name for this user's instance on this process's display: `base` with the display's key.
+  static QString nameOnThisDisplay(const QString& base = QStringLiteral("TQuorvaneForm"));
 
   explicit InstanceChannel(const QString& name = QStringLiteral("TQuorvaneForm"), QObject* parent = nullptr);
   ~InstanceChannel() override;
@@ -79,7 +103,12 @@ class InstanceChannel : public QObject {
   // instance that answers "closing" is asked again until it has gone, when this start takes its place, or
   // until the timeout. Decides once: a later call returns the first answer. Problems are reported on
   // stderr (qWarning).
-  Role start(const QString& argument, std::chrono::milliseconds timeout = std::chrono::seconds(3));
+  Role start(const QString& argument, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
+    return start(argument, LaunchTokens(), timeout);
+  }
+  // The same, handing over this start's launch tokens with the argument.
+  Role start(const QString& argument, const LaunchTokens& tokens,
+             std::chrono::milliseconds timeout = std::chrono::seconds(3));
 
   // From now on every later start is answered "closing" and handedOff is never emitted again, also not for
   // a start acknowledged just before. The socket stays until the channel ends, so that a later start waits
@@ -95,16 +124,16 @@ class InstanceChannel : public QObject {
 
  Q_SIGNALS:
   // In the running instance, once per later start, after that start has been acknowledged.
-  void handedOff(const QString& argument);
+  void handedOff(const QString& argument, const quorvane::LaunchTokens& tokens);
 
  private:
   enum class PathKind { Absent, OwnSocket, Foreign };
 
   PathKind inspectSocketPath() const;
-  Role decide(const QString& argument, std::chrono::milliseconds timeout);
+  Role decide(const QByteArray& payload, std::chrono::milliseconds timeout);
   bool listen();
   void serve();
-  void deliver(const QString& argument);
+  void deliver(const QString& argument, const LaunchTokens& tokens);
   void stopListening();
 
   QString m_name;

@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Widgets, Network and Test
   fonts-liberation2 fonts-dejavu-core         # metric-compatible faces for the designed fonts
   desktop-file-utils appstream                # validators of the desktop file and metainfo (install test)
+  xvfb openbox                                # the desktop tests' own X server and window manager
+  libxcb1-dev libxcb-xtest0-dev               # startup notification; the desktop tests' X client and key presses
 )
 
 # shellcheck source=scripts/packages.sh

@@ -2,10 +2,11 @@
 //
 // It starts the channel the way the program's entry does, prints its role on the first line of stdout and,
 // when it became the running instance, one line "received:<argument>" per later start, for ten seconds at
-// most. With QUORVANE_HELPER_HOLD_LOCK set to a path it instead takes that lock as a start does, prints
-// "Locked" and waits, so that a test can kill it while it holds the lock; with QUORVANE_HELPER_HOLD_MS too,
-// it lets go after that many milliseconds and prints "Released". QUORVANE_HELPER_TIMEOUT_MS replaces the
-// start's bound of three seconds.
+// most, followed by "launch:<startup id>|<activation token>" for a start that handed over launch tokens (it
+// hands over those of its own environment). With QUORVANE_HELPER_HOLD_LOCK set to a path it instead takes
+// that lock as a start does, prints "Locked" and waits, so that a test can kill it while it holds the lock;
+// with QUORVANE_HELPER_HOLD_MS too, it lets go after that many milliseconds and prints "Released".
+// QUORVANE_HELPER_TIMEOUT_MS replaces the start's bound of three seconds.
 #include "platform/instancechannel.h"
 
 #include <QCoreApplication>
@@ -39,11 +40,15 @@ int main(int argc, char** argv) {
   InstanceChannel channel;
   bool timeoutOk = false;
   const int timeoutMs = qEnvironmentVariableIntValue("QUORVANE_HELPER_TIMEOUT_MS", &timeoutOk);
-  const auto role = channel.start(QCoreApplication::arguments().value(1),
+  const auto role = channel.start(QCoreApplication::arguments().value(1), quorvane::ReadLaunchTokens(),
                                   std::chrono::milliseconds(timeoutOk ? timeoutMs : 3000));
   out << QMetaEnum::fromType<InstanceChannel::Role>().valueToKey(int(role)) << Qt::endl;
   if (role != InstanceChannel::Role::Primary) return 0;
   QObject::connect(&channel, &InstanceChannel::handedOff, &app,
-                   [&out](const QString& argument) { out << "received:" << argument << Qt::endl; });
+                   [&out](const QString& argument, const quorvane::LaunchTokens& tokens) {
+                     out << "received:" << argument << Qt::endl;
+                     if (!tokens.isEmpty())
+                       out << "launch:" << tokens.startupId << '|' << tokens.activationToken << Qt::endl;
+                   });
   return app.exec();
 }

@@ -114,6 +114,119 @@ class tst_InstanceChannel : public QObject {
     QCOMPARE(received.at(0).at(0).toString(), expected);
   }
 
+  void handsOverLaunchTokens_data() {
+    QTest::addColumn<QByteArray>("startupId");
+    QTest::addColumn<QByteArray>("activationToken");
+    QTest::addColumn<QByteArray>("expectedId");
+    QTest::addColumn<QByteArray>("expectedToken");
+    QTest::newRow("X11 startup id") << QByteArray("launcher-42_TIME1234") << QByteArray()
+                                    << QByteArray("launcher-42_TIME1234") << QByteArray();
+    QTest::newRow("Wayland activation token")
+        << QByteArray() << QByteArray("tok:9f") << QByteArray() << QByteArray("tok:9f");
+    QTest::newRow("both") << QByteArray("id with blanks") << QByteArray("t") << QByteArray("id with blanks")
+                          << QByteArray("t");
+    QTest::newRow("a token over the bound is not sent")
+        << QByteArray(InstanceChannel::kMaxTokenBytes + 1, 'x') << QByteArray("t") << QByteArray()
+        << QByteArray("t");
+  }
+  // A later start's launch tokens travel with its argument, for the running window to end its launch
+  // feedback and take the focus with them.
+  void handsOverLaunchTokens() {
+    QFETCH(QByteArray, startupId);
+    QFETCH(QByteArray, activationToken);
+    QFETCH(QByteArray, expectedId);
+    QFETCH(QByteArray, expectedToken);
+    InstanceChannel primary;
+    QCOMPARE(primary.start(QString()), Role::Primary);
+    QSignalSpy received(&primary, &InstanceChannel::handedOff);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QString::fromLatin1(startupId));
+    env.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QString::fromLatin1(activationToken));
+    Start second({"10.1.2.3/24"}, env);
+    QVERIFY(second.finish());
+    QCOMPARE(second.lines(), QStringList{"HandedOff"});
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("10.1.2.3/24"));
+    const auto tokens = received.at(0).at(1).value<quorvane::LaunchTokens>();
+    QCOMPARE(tokens.startupId, expectedId);
+    QCOMPARE(tokens.activationToken, expectedToken);
+  }
+
+  // The payload as other versions send it: an argument alone (no tokens), and names this version does not
+  // know, which are skipped.
+  void readsPayloadsOfOtherVersions_data() {
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QByteArray>("startupId");
+    QTest::newRow("argument alone") << QByteArray("10.0.0.1") << "10.0.0.1" << QByteArray();
+    QTest::newRow("unknown names skipped") << QByteArray("10.0.0.1") + '\0' + "LATER_THING=1" + '\0' +
+                                                  "DESKTOP_STARTUP_ID=abc" + '\0' + "=x" + '\0' + "junk"
+                                           << "10.0.0.1" << QByteArray("abc");
+  }
+  void readsPayloadsOfOtherVersions() {
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, startupId);
+    InstanceChannel primary;
+    QCOMPARE(primary.start(QString()), Role::Primary);
+    QSignalSpy received(&primary, &InstanceChannel::handedOff);
+    QLocalSocket client;
+    client.connectToServer(primary.socketPath());
+    QVERIFY(client.waitForConnected(1000));
+    client.write(frame(payload));
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), argument);
+    QCOMPARE(received.at(0).at(1).value<quorvane::LaunchTokens>().startupId, startupId);
+  }
+
+  // The instance of a display is found whichever way DISPLAY or WAYLAND_DISPLAY is written, and only there.
+  void namesOneChannelPerDisplay_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QByteArray>("x11");
+    QTest::addColumn<QByteArray>("wayland");
+    QTest::addColumn<QString>("key");
+    const QString runtime = QStringLiteral("/run/user/1000");
+    QTest::newRow(":99") << "xcb" << QByteArray(":99") << QByteArray() << "x11-99";
+    QTest::newRow(":99.0") << "xcb" << QByteArray(":99.0") << QByteArray() << "x11-99";
+    QTest::newRow("unix:99") << "xcb" << QByteArray("unix:99") << QByteArray() << "x11-99";
+    QTest::newRow("unix:99.0") << "xcb" << QByteArray("unix:99.0") << QByteArray("wayland-0") << "x11-99";
+    QTest::newRow(":98 is another display") << "xcb" << QByteArray(":98") << QByteArray() << "x11-98";
+    QTest::newRow("another screen") << "xcb" << QByteArray(":99.1") << QByteArray() << "x11-99.1";
+    QTest::newRow("forwarded over the network")
+        << "xcb" << QByteArray("localhost:10.0") << QByteArray() << "x11-localhost-10";
+    QTest::newRow("IPv6 host") << "xcb" << QByteArray("[::1]:0") << QByteArray() << "x11-%5B%3A%3A1%5D-0";
+    QTest::newRow("not a display name") << "xcb" << QByteArray("what") << QByteArray() << "x11-what";
+    QTest::newRow("Wayland by name") << "wayland" << QByteArray(":0") << QByteArray("wayland-1")
+                                     << "wl-wayland-1";
+    QTest::newRow("Wayland by its path in the runtime folder")
+        << "wayland" << QByteArray() << QByteArray("/run/user/1000/wayland-1") << "wl-wayland-1";
+    QTest::newRow("Wayland elsewhere")
+        << "wayland-egl" << QByteArray() << QByteArray("/tmp/w/wayland-1") << "wl-%2Ftmp%2Fw%2Fwayland-1";
+    QTest::newRow("Wayland default") << "wayland" << QByteArray() << QByteArray() << "wl-wayland-0";
+    QTest::newRow("offscreen shares nothing") << "offscreen" << QByteArray(":0") << QByteArray() << "";
+  }
+  void namesOneChannelPerDisplay() {
+    QFETCH(QString, platform);
+    QFETCH(QByteArray, x11);
+    QFETCH(QByteArray, wayland);
+    QFETCH(QString, key);
+    QCOMPARE(quorvane::DisplayKey(platform, x11, wayland, QStringLiteral("/run/user/1000")), key);
+  }
+  void longDisplayNamesKeepTheSocketPathShort() {
+    const QString key = quorvane::DisplayKey(QStringLiteral("xcb"), QByteArray(300, 'h') + ":0", {}, {});
+    QCOMPARE(key.size(), 33);
+    QVERIFY(key.startsWith(QLatin1Char('h')));
+    QVERIFY(key != quorvane::DisplayKey(QStringLiteral("xcb"), QByteArray(300, 'h') + ":1", {}, {}));
+  }
+
+  void startupMessages() {
+    QCOMPARE(quorvane::StartupRemoveMessage("app-1_TIME5"), QByteArray("remove: ID=app-1_TIME5"));
+    QCOMPARE(quorvane::StartupRemoveMessage("a \"b\" c\\d"), QByteArray("remove: ID=\"a \\\"b\\\" c\\\\d\""));
+    QCOMPARE(quorvane::StartupTime("kwin/launch-12_TIME4294967295"), std::optional<quint32>(4294967295u));
+    QCOMPARE(quorvane::StartupTime("no time"), std::nullopt);
+    QCOMPARE(quorvane::StartupTime("x_TIMEsoon"), std::nullopt);
+  }
+
   void deliversEverySuccessiveStart() {
     InstanceChannel primary;
     QCOMPARE(primary.start(QString()), Role::Primary);

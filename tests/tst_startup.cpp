@@ -228,7 +228,7 @@ void tst_Startup::storedLanguage() {
   QVERIFY(writeDefaults("DefaultLang=german.lng\r\n"));
   QVERIFY(startWindow());
   QCOMPARE(m_boxes->count(), 0);
-  QCOMPARE(m_form->command("actCalculate")->text(), "Berechnen");
+  QCOMPARE(m_form->command("actCalculate")->text(), "&Berechnen");
   QCOMPARE(control<QGroupBox>("gbResult")->title(), "Ergebnis");
   QCOMPARE(checkedLanguage(), "german.lng");
   QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");

@@ -196,7 +196,9 @@ void TQuorvaneForm::createToolBar() {
 void TQuorvaneForm::createRequestGroup(QWidget* client) {
   auto* box = new TGroupBox(client, QStringLiteral("gbRequest"), QStringLiteral("Request"), {0, 0, 466, 125});
   auto* picture = new TImage(box, QStringLiteral("Image1"), {13, 15, 48, 48});
-  picture->setPixmap(RequestPicture());
+  picture->setPixmap(RequestPicture(picture->palette().color(QPalette::Window)));
+  // A new palette (a change of desktop theme) redraws it for the new window colour.
+  picture->installEventFilter(this);
   auto* title = new TLabel(box, QStringLiteral("Label9"),
                            QStringLiteral("You can calculate addresses in network and subnet masks."),
                            {72, 16, 385, 17});
@@ -301,6 +303,10 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
 }
 
 bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::PaletteChange && watched->objectName() == QLatin1String("Image1")) {
+    auto* picture = static_cast<TImage*>(watched);
+    picture->setPixmap(RequestPicture(picture->palette().color(QPalette::Window)));
+  }
   if (watched == centralWidget() && event->type() == QEvent::Resize) {
     const int width = centralWidget()->width();
     for (const char* name : {"gbRequest", "gbInput", "gbResult"}) {

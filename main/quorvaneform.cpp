@@ -217,6 +217,7 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
   edAddress =
       new TLabeledEdit(box, QStringLiteral("edAddress"), QStringLiteral("Address"), {112, 73, 121, 21});
   edMask = new TLabeledEdit(box, QStringLiteral("edMask"), QStringLiteral("Subnet Mask"), {112, 96, 105, 21});
+  edAddress->setPasteFilter([this](const QString& text) { return pasteAddressAndMask(text); });
   bind(edAddress, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
   bind(edMask, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
 

@@ -267,6 +267,22 @@ if cmakeRun -S "$here/prebuilt" -B "$tmp/prebuilt" -DQUORVANE_PREBUILT="$from" &
     "$(snapshot "$tmp/staged-build")" "$(snapshot "$tmp/staged-prebuilt")"
 fi
 
+# Stripped with --strip, from a build folder and a program folder alike: exactly what strip makes of the built
+# program, without symbols or debug information.
+stripped=$tmp/quorvane.stripped
+strip -o "$stripped" -- "$from/quorvane"
+if cmakeRun -E env DESTDIR="$tmp/stripped-build" cmake --install "$build" --prefix /opt/q --strip &&
+  cmakeRun -E env DESTDIR="$tmp/stripped-prebuilt" cmake --install "$tmp/prebuilt" --prefix /opt/q --strip; then
+  for tree in build prebuilt; do
+    program=$tmp/stripped-$tree/opt/q/quorvane/quorvane
+    check "cmake --install --strip from the $tree folder installs the built program stripped" \
+      cmp -s -- "$stripped" "$program"
+    check "the program installed with --strip from the $tree folder has no symbols or debug information" \
+      lacksLine <(readelf --section-headers --wide -- "$program" 2>&1) -E '\.(debug_[a-z]+|symtab)\b|Error'
+  done
+  echo "      note: the built program has $(stat -c %s -- "$from/quorvane") bytes, stripped $(stat -c %s -- "$stripped")"
+fi
+
 echo "== Install into a fresh home"
 # A home with a blank in its name: every path the installer writes, the desktop file's Exec included, must
 # survive it.
@@ -290,8 +306,10 @@ while IFS= read -r -d '' lng; do
   shipped+=("languages/${lng##*/}")
 done < <(find "$from/languages" -maxdepth 1 -type f -name '*.lng' -print0 2>/dev/null)
 ((${#shipped[@]} > 2)) || echo "      note: $from/languages holds no language files yet"
+# The built file that an install puts at REL: the program stripped, everything else as it is.
+builtAs() { if [ "$1" = quorvane ]; then echo "$stripped"; else echo "$from/$1"; fi; }
 for rel in "${shipped[@]}"; do
-  check "installed $rel is the built one" cmp -s -- "$from/$rel" "$prog/$rel"
+  check "installed $rel is the built one" cmp -s -- "$(builtAs "$rel")" "$prog/$rel"
 done
 check "the installed executable can be run" [ -x "$prog/quorvane" ]
 expected=$(printf '%s\n' "${shipped[@]}" .install-manifest | LC_ALL=C sort)
@@ -359,7 +377,7 @@ check "quorvane.ini is kept byte for byte" cmp -s -- "$tmp/ini.expected" "$prog/
 check "quorvane.ini keeps its mode 600" [ "$(stat -c %a -- "$prog/quorvane.ini")" = 600 ]
 check "the user's own language file is kept" [ -f "$prog/languages/user-own.lng" ]
 for rel in "${shipped[@]}"; do
-  check "reinstalled $rel is the built one" cmp -s -- "$from/$rel" "$prog/$rel"
+  check "reinstalled $rel is the built one" cmp -s -- "$(builtAs "$rel")" "$prog/$rel"
 done
 check "the manifest does not claim the user's files" \
   lacksLine "$prog/.install-manifest" -e '/quorvane\.ini$' -e '/user-own\.lng$'

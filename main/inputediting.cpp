@@ -1,6 +1,7 @@
 // The main window's calculation and the editing of its inputs.
 #include <QString>
 
+#include "core/addressinput.h"
 #include "core/display.h"
 #include "core/exception.h"
 #include "core/subnet.h"
@@ -79,6 +80,17 @@ void TQuorvaneForm::actCalculateExecute() {
 }
 
 void TQuorvaneForm::edAddressChange() { clearResults(); }
+
+bool TQuorvaneForm::pasteAddressAndMask(const QString& text) {
+  const auto parts = SplitAddressAndMask(text.toLocal8Bit().toStdString());
+  if (!parts) return false;
+  // Inserted over the whole text rather than set, so that Ctrl+Z takes each input back.
+  for (const auto& [field, part] : {std::pair{edAddress, &parts->first}, {edMask, &parts->second}}) {
+    field->selectAll();
+    field->insert(QString::fromLocal8Bit(part->data(), qsizetype(part->size())));
+  }
+  return true;
+}
 
 void TQuorvaneForm::udMaskChangingEx(bool& allowChange, int, UpDownDirection direction) {
   // The spinner never moves: its position stays in the middle, so both arrows always work.

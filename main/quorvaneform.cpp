@@ -207,7 +207,9 @@ void TQuorvaneForm::createToolBar() {
 void TQuorvaneForm::createRequestGroup(QWidget* client) {
   auto* box = new TGroupBox(client, QStringLiteral("gbRequest"), QStringLiteral("Request"), {0, 0, 466, 125});
   auto* picture = new TImage(box, QStringLiteral("Image1"), {13, 15, 48, 48});
-  picture->setPixmap(RequestPicture());
+  picture->setPixmap(RequestPicture(picture->palette().color(QPalette::Window)));
+  // A new palette (a change of desktop theme) redraws it for the new window colour.
+  picture->installEventFilter(this);
   auto* title = new TLabel(box, QStringLiteral("Label9"),
                            QStringLiteral("You can calculate addresses in network and subnet masks."),
                            {72, 16, 385, 17});
@@ -226,6 +228,7 @@ void TQuorvaneForm::createRequestGroup(QWidget* client) {
   edAddress =
       new TLabeledEdit(box, QStringLiteral("edAddress"), QStringLiteral("Address"), {112, 73, 121, 21});
   edMask = new TLabeledEdit(box, QStringLiteral("edMask"), QStringLiteral("Subnet Mask"), {112, 96, 105, 21});
+  edAddress->setPasteFilter([this](const QString& text) { return pasteAddressAndMask(text); });
   bind(edAddress, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
   bind(edMask, &QLineEdit::textChanged, &TQuorvaneForm::edAddressChange);
 
@@ -312,6 +315,10 @@ void TQuorvaneForm::createInputGroup(QWidget* client) {
 }
 
 bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::PaletteChange && watched->objectName() == QLatin1String("Image1")) {
+    auto* picture = static_cast<TImage*>(watched);
+    picture->setPixmap(RequestPicture(picture->palette().color(QPalette::Window)));
+  }
   if (watched == centralWidget() && event->type() == QEvent::Resize) {
     const int width = centralWidget()->width();
     for (const char* name : {"gbRequest", "gbInput", "gbResult"}) {

@@ -57,6 +57,10 @@ class TQuorvaneForm : public TFormINI {
   void ChangeLang(QAction* item);
   // Input editing.
   void edAddressChange();
+  // A text pasted into edAddress that holds an address and a mask in one piece ("192.168.1.0/24",
+  // "192.168.1.0 255.255.255.0") fills both inputs: the address into edAddress and the mask, as written,
+  // into edMask. False, and nothing changed, for any other text, which is pasted as usual.
+  bool pasteAddressAndMask(const QString& text);
   void udMaskChangingEx(bool& allowChange, int newValue, UpDownDirection direction);
   void cbTypeChange();
 

@@ -163,14 +163,26 @@ validateDesktop() {
   fi
 }
 validateDesktop "$here/$app_id.desktop" "the shipped desktop file"
-
-status=0
-report=$(appstreamcli validate --no-net "$here/$app_id.metainfo.xml" 2>&1) || status=$?
-if ((status != 0)) || grep -q '^E:' <<<"$report"; then
-  fail "the metainfo passes appstreamcli validate --no-net" "$report"
+report=$(desktop-file-validate "$here/$app_id.desktop" 2>&1 || true)
+if [ -z "$report" ]; then
+  pass "desktop-file-validate has not even a hint for the shipped desktop file"
 else
-  pass "the metainfo passes appstreamcli validate --no-net"
-  grep -E '^[WIP]:' <<<"$report" | sed 's/^/      note: /' || true
+  fail "desktop-file-validate has not even a hint for the shipped desktop file" "$report"
+fi
+# A menu shows an entry under each main category it names: one, so that it appears once.
+main_categories=$(keyOf Categories "$here/$app_id.desktop" | tr ';' '\n' |
+  grep -Ex 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility' || true)
+check "the desktop file names one main category (found: $(echo $main_categories))" \
+  [ "$(grep -c . <<<"$main_categories")" -eq 1 ]
+
+# With --pedantic: errors (E) and warnings (W) fail; infos (I) and pedantic remarks (P) are notes.
+status=0
+report=$(appstreamcli validate --no-net --pedantic "$here/$app_id.metainfo.xml" 2>&1) || status=$?
+if ((status != 0)) || grep -q '^[EW]:' <<<"$report"; then
+  fail "the metainfo passes appstreamcli validate --no-net --pedantic with notes at most" "$report"
+else
+  pass "the metainfo passes appstreamcli validate --no-net --pedantic with notes at most"
+  grep -E '^[IP]:' <<<"$report" | sed 's/^/      note: /' || true
 fi
 
 metainfo=$here/$app_id.metainfo.xml
@@ -181,6 +193,13 @@ check "the desktop file's icon is named $app_id" [ "$(keyOf Icon "$desktop")" = 
 check "the metainfo provides the launcher's name" [ "$(xmlText binary "$metainfo")" = quorvane ]
 latest=$(sed -n 's:.*<release [^>]*version="\([^"]*\)".*:\1:p' -- "$metainfo" | head -n 1)
 check "the newest release in the metainfo is the project's $release (found $latest)" [ "$latest" = "$release" ]
+# A real release: the history document that the program shows describes it, as its newest.
+history=$(sed -n 's:.*<h2>\([^<]*\)</h2>.*:\1:p' -- "$repo/docs/history.html" | head -n 1)
+check "the newest release in the metainfo is the newest of the history document (found $history)" \
+  [ "$latest" = "$history" ]
+categories=$(sed -n 's:.*<category>\([^<]*\)</category>.*:\1:p' -- "$metainfo" | tr '\n' ';')
+check "the metainfo's categories are the desktop file's (found $categories)" \
+  [ "$categories" = "$(keyOf Categories "$desktop")" ]
 check "the scalable icon is an SVG document" grep -q '<svg[ >]' -- "$here/icons/hicolor/scalable/apps/$app_id.svg"
 for size in "${icon_sizes[@]}"; do
   check "the ${size}x$size icon is a ${size} by $size PNG" \
@@ -248,6 +267,22 @@ if cmakeRun -S "$here/prebuilt" -B "$tmp/prebuilt" -DQUORVANE_PREBUILT="$from" &
     "$(snapshot "$tmp/staged-build")" "$(snapshot "$tmp/staged-prebuilt")"
 fi
 
+# Stripped with --strip, from a build folder and a program folder alike: exactly what strip makes of the built
+# program, without symbols or debug information.
+stripped=$tmp/quorvane.stripped
+strip -o "$stripped" -- "$from/quorvane"
+if cmakeRun -E env DESTDIR="$tmp/stripped-build" cmake --install "$build" --prefix /opt/q --strip &&
+  cmakeRun -E env DESTDIR="$tmp/stripped-prebuilt" cmake --install "$tmp/prebuilt" --prefix /opt/q --strip; then
+  for tree in build prebuilt; do
+    program=$tmp/stripped-$tree/opt/q/quorvane/quorvane
+    check "cmake --install --strip from the $tree folder installs the built program stripped" \
+      cmp -s -- "$stripped" "$program"
+    check "the program installed with --strip from the $tree folder has no symbols or debug information" \
+      lacksLine <(readelf --section-headers --wide -- "$program" 2>&1) -E '\.(debug_[a-z]+|symtab)\b|Error'
+  done
+  echo "      note: the built program has $(stat -c %s -- "$from/quorvane") bytes, stripped $(stat -c %s -- "$stripped")"
+fi
+
 echo "== Install into a fresh home"
 # A home with a blank in its name: every path the installer writes, the desktop file's Exec included, must
 # survive it.
@@ -271,8 +306,10 @@ while IFS= read -r -d '' lng; do
   shipped+=("languages/${lng##*/}")
 done < <(find "$from/languages" -maxdepth 1 -type f -name '*.lng' -print0 2>/dev/null)
 ((${#shipped[@]} > 2)) || echo "      note: $from/languages holds no language files yet"
+# The built file that an install puts at REL: the program stripped, everything else as it is.
+builtAs() { if [ "$1" = quorvane ]; then echo "$stripped"; else echo "$from/$1"; fi; }
 for rel in "${shipped[@]}"; do
-  check "installed $rel is the built one" cmp -s -- "$from/$rel" "$prog/$rel"
+  check "installed $rel is the built one" cmp -s -- "$(builtAs "$rel")" "$prog/$rel"
 done
 check "the installed executable can be run" [ -x "$prog/quorvane" ]
 expected=$(printf '%s\n' "${shipped[@]}" .install-manifest | LC_ALL=C sort)
@@ -340,7 +377,7 @@ check "quorvane.ini is kept byte for byte" cmp -s -- "$tmp/ini.expected" "$prog/
 check "quorvane.ini keeps its mode 600" [ "$(stat -c %a -- "$prog/quorvane.ini")" = 600 ]
 check "the user's own language file is kept" [ -f "$prog/languages/user-own.lng" ]
 for rel in "${shipped[@]}"; do
-  check "reinstalled $rel is the built one" cmp -s -- "$from/$rel" "$prog/$rel"
+  check "reinstalled $rel is the built one" cmp -s -- "$(builtAs "$rel")" "$prog/$rel"
 done
 check "the manifest does not claim the user's files" \
   lacksLine "$prog/.install-manifest" -e '/quorvane\.ini$' -e '/user-own\.lng$'

@@ -160,7 +160,8 @@ if [ ! -f "$from/CMakeCache.txt" ]; then
 fi
 step="laying out the program with cmake --install $tree"
 staging=$(mktemp -d -- "$prefix/.quorvane-staging.XXXXXX")
-quietly env DESTDIR="$staging/root" cmake --install "$tree" --prefix "$prefix"
+# Stripped: the symbols and debug information of a build are of no use to the user and most of its size.
+quietly env DESTDIR="$staging/root" cmake --install "$tree" --prefix "$prefix" --strip
 readonly laid=$staging/root$prefix
 [ -f "$laid/quorvane/quorvane" ] || die "the install rules of $tree laid out no program"
 # What goes into the program folder, and what outside it, by their paths relative to it and to the prefix.

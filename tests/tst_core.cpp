@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/addressinput.h"
 #include "core/display.h"
 #include "core/exception.h"
 #include "core/ipv4.h"
@@ -568,6 +569,81 @@ class TestCore : public QObject {
     const QByteArray counts = QByteArray::number(accepted) + " accepted, " + QByteArray::number(rejected) +
                               " rejected, " + QByteArray::number(thrown) + " thrown";
     QVERIFY2(accepted > 100 && rejected > 100 && thrown > 100, counts.constData());
+  }
+  // Text pasted or given in one piece: which part reaches which field, and that the parts then read as the
+  // request that was meant (the prefix form or the dotted one).
+  void splitAddressAndMask_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("address");  // null: no pair, the text is taken as it is
+    QTest::addColumn<QByteArray>("mask");
+    QTest::addColumn<QString>("network");  // what the parts calculate to: "network/prefix"
+
+    const auto pair = [](const char* tag, const QByteArray& text, const char* address, const char* mask,
+                         const char* network) {
+      QTest::newRow(tag) << text << QByteArray(address) << QByteArray(mask) << QString::fromLatin1(network);
+    };
+    pair("prefix after a slash", "192.168.1.0/24", "192.168.1.0", "/24", "192.168.1.0/24");
+    pair("dotted mask after a blank", "192.168.1.7 255.255.255.0", "192.168.1.7", "255.255.255.0",
+         "192.168.1.0/24");
+    pair("dotted mask after a tab", "10.1.2.3\t255.255.0.0", "10.1.2.3", "255.255.0.0", "10.1.0.0/16");
+    pair("dotted mask after a slash loses the slash", "10.1.2.3/255.255.255.0", "10.1.2.3", "255.255.255.0",
+         "10.1.2.0/24");
+    pair("inverted mask keeps its form", "10.1.2.3 0.0.0.255", "10.1.2.3", "0.0.0.255", "10.1.2.0/24");
+    pair("blank before the slash", "10.1.2.3 /8", "10.1.2.3", "/8", "10.0.0.0/8");
+    pair("blanks inside the slash form", "10.1.2.3 / 255.0.0.0", "10.1.2.3", "255.0.0.0", "10.0.0.0/8");
+    pair("several blanks and tabs", "10.1.2.3 \t  255.255.255.252", "10.1.2.3", "255.255.255.252",
+         "10.1.2.0/30");
+    pair("line break between the parts", "10.1.2.3\r\n255.255.255.0", "10.1.2.3", "255.255.255.0",
+         "10.1.2.0/24");
+    pair("surrounding blanks and line breaks dropped", " \t192.168.1.0/24\r\n\n ", "192.168.1.0", "/24",
+         "192.168.1.0/24");
+    pair("a trailing line break of a copied line", "172.16.5.4 255.255.240.0\n", "172.16.5.4",
+         "255.255.240.0", "172.16.0.0/20");
+
+    // Faulty parts reach their fields as written; the calculation says what is wrong.
+    pair("faulty address kept as written", "192.168.1.300/24", "192.168.1.300", "/24", "address rejected");
+    pair("gapped mask kept as written", "10.0.0.1 255.0.255.0", "10.0.0.1", "255.0.255.0", "mask rejected");
+    // The mask field reads the rest as inet_addr does, which stops at a blank.
+    pair("more than two parts: the rest is the mask", "10.0.0.1 255.0.0.0 x", "10.0.0.1", "255.0.0.0 x",
+         "10.0.0.0/8");
+    pair("an address and a word", "10.0.0.1 mask", "10.0.0.1", "mask", "mask rejected");
+
+    const auto none = [](const char* tag, const QByteArray& text) {
+      QTest::newRow(tag) << text << QByteArray() << QByteArray() << QString();
+    };
+    none("an address alone", "192.168.1.0");
+    none("an address with blanks around", "  192.168.1.0\n");
+    none("a mask alone", "/24");
+    none("a mask alone after a blank", " 255.255.255.0");
+    none("nothing after the slash", "192.168.1.0/");
+    none("nothing but blanks after the slash", "192.168.1.0/ \t");
+    none("blanks only", " \t\r\n");
+    none("empty", "");
+  }
+
+  void splitAddressAndMask() {
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, mask);
+    QFETCH(QString, network);
+    const auto split = SplitAddressAndMask(view(text));
+    QCOMPARE(split.has_value(), !address.isNull());
+    if (!split) return;
+    QCOMPARE(QByteArray::fromStdString(split->first), address);
+    QCOMPARE(QByteArray::fromStdString(split->second), mask);
+
+    const Ipv4 value = InetAddr(split->first);
+    MaskForm form = MaskForm::Dotted;
+    Ipv4 bits = kInvalid;
+    try {
+      bits = ReadMask(split->second, form);
+    } catch (const ConvertError&) {
+    }
+    const QString calculated = value == kInvalid  ? QStringLiteral("address rejected")
+                               : bits == kInvalid ? QStringLiteral("mask rejected")
+                                                  : dotted(CalculateSubnet(value, bits).network) + "/" +
+                                                        QString::number(CalculateSubnet(value, bits).prefix);
+    QCOMPARE(calculated, network);
   }
 };
 

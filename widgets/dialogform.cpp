@@ -1,7 +1,7 @@
 // A dialog form: modal, fixed border, centred on its owner when shown.
 #include "widgets/dialogform.h"
 
-#include <QShowEvent>
+#include "widgets/ownercentring.h"
 
 namespace quorvane {
 
@@ -10,14 +10,7 @@ TDialogForm::TDialogForm(QWidget* owner) : TFormProperties<QDialog, TDialogForm>
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
   setModal(true);
-}
-
-void TDialogForm::showEvent(QShowEvent* event) {
-  if (const QWidget* owner = parentWidget()) {
-    const QRect frame = owner->window()->frameGeometry();
-    placeOnScreens(frame.center() - rect().center());
-  }
-  QDialog::showEvent(event);
+  CentreOnOwner(this);
 }
 
 }  // namespace quorvane

@@ -6,7 +6,7 @@
 
 namespace quorvane {
 
-// A form that is a dialog: modal, fixed border, centred on its owner when shown.
+// A form that is a dialog: modal, fixed border, centred on its owner's window (frame on frame) when shown.
 class TDialogForm : public TFormProperties<QDialog, TDialogForm> {
   Q_OBJECT
   QUORVANE_FORM_PROPERTIES
@@ -21,9 +21,6 @@ class TDialogForm : public TFormProperties<QDialog, TDialogForm> {
   void setClientHeight(int height) {
     if (height > 0) setFixedSize(boundedSize(width(), height));
   }
-
- protected:
-  void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace quorvane

@@ -3,6 +3,8 @@
 
 #include <QPointer>
 
+#include "widgets/ownercentring.h"
+
 namespace quorvane {
 
 QMessageBox::StandardButton ShowCenteredMessage(QWidget* owner, const QString& text, MessageKind kind,
@@ -24,10 +26,7 @@ QMessageBox::StandardButton ShowCenteredMessage(QWidget* owner, const QString& t
   box->setObjectName(QStringLiteral("ShowCenteredMessage"));
   box->setTextFormat(Qt::PlainText);
   if (!details.isEmpty()) box->setInformativeText(details);
-  if (window) {
-    box->adjustSize();
-    box->move(window->frameGeometry().center() - box->rect().center());
-  }
+  CentreOnOwner(box);
   const auto result = static_cast<QMessageBox::StandardButton>(box->exec());
   delete box;
   return result;

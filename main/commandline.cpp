@@ -1,7 +1,7 @@
 // The command line.
 #include "main/commandline.h"
 
-#include <QRegularExpression>
+#include "core/addressinput.h"
 
 #include "settings/versiontext.h"
 
@@ -53,22 +53,10 @@ QString VersionLine() {
 }
 
 AddressArgument SplitAddressArgument(const QString& argument) {
-  const QString text = argument.trimmed();
-  const AddressArgument asGiven{argument, QString()};
-  static const QRegularExpression blanks(QStringLiteral("\\s+"));
-  if (const qsizetype slash = text.indexOf(QLatin1Char('/')); slash >= 0) {
-    const QString address = text.left(slash).trimmed();
-    const QString mask = text.mid(slash + 1).trimmed();
-    if (address.isEmpty() || mask.isEmpty() || address.contains(blanks) || mask.contains(blanks) ||
-        mask.contains(QLatin1Char('/')))
-      return asGiven;
-    // A dotted mask is written without the slash; anything else is a prefix, which keeps it.
-    return {address, mask.contains(QLatin1Char('.')) ? mask : QLatin1Char('/') + mask};
-  }
-  const QStringList parts = text.split(blanks, Qt::SkipEmptyParts);
-  if (parts.size() == 1) return {parts[0], QString()};
-  if (parts.size() == 2) return {parts[0], parts[1]};
-  return asGiven;
+  // The same rule as a request pasted in one piece; what does not split is an address alone, as given.
+  if (const auto parts = SplitAddressAndMask(argument.toStdString()))
+    return {QString::fromStdString(parts->first), QString::fromStdString(parts->second)};
+  return {argument.trimmed(), QString()};
 }
 
 }  // namespace quorvane

@@ -139,12 +139,13 @@ void tst_CommandLine::splitsAddressArgument_data() {
   QTest::newRow("address alone") << "10.1.2.3"
                                  << "10.1.2.3"
                                  << "";
-  QTest::newRow("three pieces go whole") << "10.1.2.3 255.255.255.0 x"
-                                         << "10.1.2.3 255.255.255.0 x"
-                                         << "";
-  QTest::newRow("two slashes go whole") << "10.1.2.3/24/8"
-                                        << "10.1.2.3/24/8"
-                                        << "";
+  // As a paste in one piece: the rest after the address is the mask, as written.
+  QTest::newRow("three pieces: the rest is the mask") << "10.1.2.3 255.255.255.0 x"
+                                                      << "10.1.2.3"
+                                                      << "255.255.255.0 x";
+  QTest::newRow("two slashes: the rest is the mask") << "10.1.2.3/24/8"
+                                                     << "10.1.2.3"
+                                                     << "/24/8";
   QTest::newRow("nothing before the slash goes whole") << "/24"
                                                        << "/24"
                                                        << "";
@@ -175,8 +176,8 @@ void tst_CommandLine::firstStartOpensWithArgumentCalculated_data() {
       << "10.1.2.3/33" << QStringList{"10.1.2.3", "/33", ""} << QStringList{kErrorInMask};
   QTest::newRow("address it cannot read")
       << "10.1.2.300/24" << QStringList{"10.1.2.300", "/24", ""} << QStringList{kErrorInIP};
-  QTest::newRow("text it cannot split")
-      << "where is my subnet" << QStringList{"where is my subnet", "", ""} << QStringList{kErrorInIP};
+  QTest::newRow("text it cannot read")
+      << "where is my subnet" << QStringList{"where", "is my subnet", ""} << QStringList{kErrorInIP};
   QTest::newRow("no argument: the machine's address")
       << "" << QStringList{"192.168.28.6", "255.255.255.224", "192.168.28.0"} << QStringList{};
 }

@@ -205,7 +205,7 @@ QByteArray XSession::property(xcb_window_t window, const char* name) {
 QList<quint32> XSession::property32(xcb_window_t window, const char* name) {
   const QByteArray bytes = property(window, name);
   QList<quint32> items(bytes.size() / 4);
-  std::memcpy(items.data(), bytes.constData(), size_t(items.size()) * 4);
+  if (!items.isEmpty()) std::memcpy(items.data(), bytes.constData(), size_t(items.size()) * 4);
   return items;
 }
 

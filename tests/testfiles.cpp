@@ -67,4 +67,28 @@ int bindSocket(const QString& path, bool keepListening) {
   return fd;
 }
 
+bool configureOffscreenScreens(const QTemporaryDir& folder, const QList<QRect>& screens) {
+  QByteArray list;
+  for (qsizetype i = 0; i < screens.size(); ++i) {
+    const QRect& screen = screens[i];
+    list += QStringLiteral(R"(%1{"name": "screen%2", "x": %3, "y": %4, "width": %5, "height": %6, )"
+                           R"("logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1})")
+                .arg(i == 0 ? "" : ", ")
+                .arg(i)
+                .arg(screen.x())
+                .arg(screen.y())
+                .arg(screen.width())
+                .arg(screen.height())
+                .toUtf8();
+  }
+  const QString path = folder.filePath(QStringLiteral("screens.json"));
+  if (!folder.isValid() ||
+      !writeFile(path,
+                 R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": true, "screens": [)" +
+                     list + "]}"))
+    return false;
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+  return true;
+}
+
 }  // namespace quorvane::test

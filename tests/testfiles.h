@@ -2,8 +2,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -32,5 +35,10 @@ struct stat statOf(const QString& path);
 // or closed at once, which leaves a stale socket file, and -1 returned. -2, with a warning, when the path
 // cannot be bound.
 int bindSocket(const QString& path, bool keepListening);
+
+// Makes the offscreen platform show `screens` (each {x, y, width, height}, at 96 dpi) and draw window frames,
+// through a configuration file in `folder`; call it before the application object is made. False when the
+// file cannot be written.
+[[nodiscard]] bool configureOffscreenScreens(const QTemporaryDir& folder, const QList<QRect>& screens);
 
 }  // namespace quorvane::test

@@ -11,6 +11,7 @@
 
 #include "main/quorvaneform.h"
 #include "tests/fixture.h"
+#include "tests/testfiles.h"
 
 using namespace quorvane;
 
@@ -105,14 +106,7 @@ class tst_Centring : public test::GuiFixture {
 // A desktop of one large screen on which every window has a frame.
 int main(int argc, char** argv) {
   QTemporaryDir config;
-  const QString path = config.filePath("screens.json");
-  QFile file(path);
-  if (!config.isValid() || !file.open(QIODevice::WriteOnly)) return 2;
-  file.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": true, "screens": [
-    {"name": "large", "x": 0, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96,
-     "dpr": 1}]})");
-  file.close();
-  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+  if (!test::configureOffscreenScreens(config, {QRect(0, 0, 1920, 1200)})) return 2;
   QuorvaneApplication application(argc, argv);
   application.setAttribute(Qt::AA_Use96Dpi, true);
   tst_Centring test;

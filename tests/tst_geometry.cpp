@@ -271,16 +271,7 @@ void tst_Geometry::storedPositionOnScreen() {
 // Two screens of the offscreen platform, from a configuration of the test's own.
 int main(int argc, char** argv) {
   QTemporaryDir config;
-  const QString path = config.filePath("screens.json");
-  QFile file(path);
-  if (!config.isValid() || !file.open(QIODevice::WriteOnly)) return 2;
-  file.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": true, "screens": [
-    {"name": "large", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96,
-     "dpr": 1},
-    {"name": "small", "x": 1280, "y": 200, "width": 1024, "height": 768, "logicalDpi": 96,
-     "logicalBaseDpi": 96, "dpr": 1}]})");
-  file.close();
-  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+  if (!test::configureOffscreenScreens(config, {kLarge, kSmall})) return 2;
   QApplication application(argc, argv);
   tst_Geometry test;
   return QTest::qExec(&test, argc, argv);

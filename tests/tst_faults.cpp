@@ -15,9 +15,11 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -99,6 +101,8 @@ class tst_Faults : public QObject {
   void killedWriterLeavesWholeFile();
   void refusedWriteKeepsOldFile_data();
   void refusedWriteKeepsOldFile();
+  void diskFilledDuringWriteGivesTheSystemReason_data();
+  void diskFilledDuringWriteGivesTheSystemReason();
   void simultaneousStartsGiveOneServer();
   void startAfterCrashTakesOverSocketAndLock();
   void plantedSocketPathIsLeftAlone_data();
@@ -337,6 +341,47 @@ void tst_Faults::refusedWriteKeepsOldFile() {
   QCOMPARE(entriesOf(folder), entries);
   if (!diskFull && !root)
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void tst_Faults::diskFilledDuringWriteGivesTheSystemReason_data() {
+  QTest::addColumn<QString>("file");
+  QTest::newRow("language rewrite") << "language";
+  QTest::newRow("file replaced whole") << "replace";
+}
+
+// A disk with room for part of the new file: the write starts, the disk fills in its middle, and the
+// message gives the system's reason, not "Unknown error". The old file stays as it was.
+void tst_Faults::diskFilledDuringWriteGivesTheSystemReason() {
+  QFETCH(QString, file);
+  const QString folder = mountSmallDisk();
+  if (folder.isEmpty()) QSKIP("mounting a small tmpfs needs root with the right to mount");
+  const QString path = folder + QStringLiteral("/english.lng");
+  QByteArray old = "[Translations]\n";
+  for (int i = 0; old.size() < 16 * 1024; ++i) old += "sBareKey" + QByteArray::number(i) + "\n";
+  QVERIFY(writeFile(path, old));
+  // Room for 8 KiB more: the rewrite, about 20 KiB, gets part of the way.
+  struct statvfs disk {};
+  QCOMPARE(::statvfs(QFile::encodeName(folder).constData(), &disk), 0);
+  const qint64 free = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+  QVERIFY2(free > 8 * 1024, qPrintable(QString::number(free)));
+  QVERIFY(writeFile(folder + QStringLiteral("/filler"), QByteArray(free - 8 * 1024, 'f')));
+  const QStringList entries = entriesOf(folder);
+
+  QString message;
+  if (file == QLatin1String("language")) {
+    try {
+      TLangChanger().setLangFile(path);
+    } catch (const Exception& error) {
+      message = QString::fromStdString(error.what());
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+             qPrintable(message));
+  } else {
+    QVERIFY(!profile::WriteFileAtomically(path, QByteArray(20 * 1024, 'n'), &message));
+  }
+  QVERIFY2(message.endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(message));
+  QCOMPARE(readFile(path), old);
+  QCOMPARE(entriesOf(folder), entries);
 }
 
 // Four real starts at the same moment: one keeps running with its window and the one server, the others hand

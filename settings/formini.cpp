@@ -4,6 +4,7 @@
 #include "core/exception.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "settings/filenotices.h"
 #include "settings/settingsvalues.h"
 #include "widgets/errorguard.h"
 
@@ -37,6 +38,11 @@ TFormINI::TFormINI(QWidget* parent)
     : TForm(parent), m_path(ProgramFolder() + QLatin1Char('/') + ProgramBaseName() + QStringLiteral(".ini")) {
   // All of construction's reads see the file as it is now: it is read once for them.
   const profile::FileSnapshot file(m_path);
+  // Too large to be the settings file: read as missing, never written, and the user is told.
+  if (file.state() == profile::FileState::TooLarge) {
+    m_leaveFileAlone = true;
+    NoteFileProblem(FileProblem::TooLarge, m_path);
+  }
   SettingsValues& s = Settings();
   s.WhatUser = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "WhatUser", 0));
   s.UserName = readText(file, "UserName", {});
@@ -53,6 +59,7 @@ TFormINI::~TFormINI() {
 }
 
 void TFormINI::writeSettings() {
+  if (m_leaveFileAlone) return;
   const SettingsValues& s = Settings();
   const auto number = [](int value) { return QByteArray::number(value); };
   QList<profile::Entry> entries{

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <sys/stat.h>
+#include <functional>
+#include <optional>
 
 namespace quorvane::test {
 
@@ -32,5 +34,9 @@ struct stat statOf(const QString& path);
 // or closed at once, which leaves a stale socket file, and -1 returned. -2, with a warning, when the path
 // cannot be bound.
 int bindSocket(const QString& path, bool keepListening);
+
+// How far this process's peak resident memory rose above its size at the start while `operation` ran, in
+// bytes; nothing where the system cannot restart the peak (/proc/self/clear_refs).
+std::optional<qint64> peakMemoryGrowth(const std::function<void()>& operation);
 
 }  // namespace quorvane::test

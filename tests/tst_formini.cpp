@@ -342,6 +342,28 @@ class TstFormIni : public test::GuiFixture {
     QCOMPARE(stored("Window State", "WindowState"), raw("0"));
     QCOMPARE(stored("Defaults", "UserName"), userName);
   }
+
+  // A settings file larger than any can be is neither read nor written: the start takes the defaults and
+  // says so once, naming the file, and the exit leaves the file exactly as it was.
+  void fileOverTheLimitIsLeftAlone() {
+    QByteArray bytes = raw("[Defaults]\r\nUserName=kept\r\nDefaultTypeConvert=2\r\n");
+    bytes += QByteArray(profile::kMaxFileSize + 1 - bytes.size(), '\n');
+    QVERIFY(writeIni(bytes));
+    m_adapters.report = test::threeAddresses();  // a start without any message of its own
+    QVERIFY(startWindow());
+    const QList<AnsweredBox> boxes = m_boxes->take();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+    QVERIFY2(boxes[0].text.startsWith(iniPath() + QStringLiteral("\r\n")) &&
+                 boxes[0].text.contains(QStringLiteral("16 MiB")),
+             qPrintable(boxes[0].text));
+    QCOMPARE(Settings().UserName, QByteArray());
+    QCOMPARE(int(Settings().DefaultTypeConvert), 0);
+    m_form.reset();
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(readIni() == bytes);
+    QCOMPARE(entriesOf(folder()), QStringList{QStringLiteral("quorvane.ini")});
+  }
 };
 
 QTEST_MAIN(TstFormIni)

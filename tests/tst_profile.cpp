@@ -58,22 +58,6 @@ std::unique_ptr<QTemporaryDir> memoryFolder() {
   return std::make_unique<QTemporaryDir>();
 }
 
-// One "Key: 1234 kB" figure of /proc/self/status, in bytes; nothing where the system does not tell.
-std::optional<qint64> statusBytes(const char* key) {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return std::nullopt;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith(key)) return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong() * 1024;
-  }
-  return std::nullopt;
-}
-
-// Starts a new peak of the resident memory at its present size; false where the system cannot.
-bool resetPeakMemory() {
-  QFile clear(QStringLiteral("/proc/self/clear_refs"));
-  return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
 // A random file in the format's own alphabet: headers, entries, comments, quotes, blanks, every kind of line
 // break, a byte order mark and zero bytes, in names that differ in letter case only.
 QByteArray randomProfile(QRandomGenerator& random) {
@@ -690,26 +674,25 @@ class TstProfile : public QObject {
   // writing an entry into it, as a start and an exit do, costs its bytes and a copy at most: the lines are
   // walked, never stored one by one.
   void manyLinesCostTheirBytesOnly() {
-    if (!resetPeakMemory() || !statusBytes("VmHWM:")) QSKIP("the system does not report a resettable peak");
     const std::unique_ptr<QTemporaryDir> folder = memoryFolder();
     const QString path = folder->filePath(QStringLiteral("lines.ini"));
     const qint64 size = 8 * 1024 * 1024;
     QVERIFY(writeFile(path, QByteArray(size - 20, '\n') + "[Defaults]\nUser=ann\n"));
 
-    QVERIFY(resetPeakMemory());
-    const qint64 before = statusBytes("VmRSS:").value_or(0);
-    {
-      const profile::FileSnapshot file(path);
-      QCOMPARE(file.ReadString("Defaults", "User", {}), QByteArray("ann"));
-      QVERIFY(!file.HasKey("Defaults", "Lang"));
-      QCOMPARE(file.ReadInt("Window State", "WindowState", 7), 7);
-    }
-    QCOMPARE(profile::WriteStrings(path, {{"Defaults", "User", "bob"}, {"Defaults", "Lang", "de"}}), 2);
-    const qint64 peak = statusBytes("VmHWM:").value_or(0) - before;
+    const std::optional<qint64> peak = test::peakMemoryGrowth([&] {
+      {
+        const profile::FileSnapshot file(path);
+        QCOMPARE(file.ReadString("Defaults", "User", {}), QByteArray("ann"));
+        QVERIFY(!file.HasKey("Defaults", "Lang"));
+        QCOMPARE(file.ReadInt("Window State", "WindowState", 7), 7);
+      }
+      QCOMPARE(profile::WriteStrings(path, {{"Defaults", "User", "bob"}, {"Defaults", "Lang", "de"}}), 2);
+    });
+    if (!peak) QSKIP("the system does not report a peak that can be started anew");
     QCOMPARE(profile::ReadString(path, "Defaults", "Lang", {}), QByteArray("de"));
-    QVERIFY2(peak <= 2 * size + 8 * 1024 * 1024,
+    QVERIFY2(*peak <= 2 * size + 8 * 1024 * 1024,
              qPrintable(QStringLiteral("peak %1 MiB above the start for a file of %2 MiB")
-                            .arg(double(peak) / (1 << 20), 0, 'f', 1)
+                            .arg(double(*peak) / (1 << 20), 0, 'f', 1)
                             .arg(size >> 20)));
   }
 };

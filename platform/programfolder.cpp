@@ -18,6 +18,23 @@ QString& baseNameOverride() {
   return name;
 }
 
+// Whether a path lies inside a folder; both absolute and clean (or both canonical).
+bool isInside(const QString& path, const QString& folder) {
+  const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+  return path.startsWith(prefix) && path.size() > prefix.size();
+}
+
+QString canonicalProgramFolder() { return QFileInfo(ProgramFolder()).canonicalFilePath(); }
+
+// Where a chain of links ends, as a write follows it; empty for a chain that loops (or is absurdly long).
+QString linkEnd(QFileInfo info) {
+  for (int hops = 0; info.isSymLink(); ++hops) {
+    if (hops == 40) return {};
+    info.setFile(info.symLinkTarget());
+  }
+  return info.absoluteFilePath();
+}
+
 QString& applicationTitle() {
   static QString title;
   return title;
@@ -38,6 +55,18 @@ QString ProgramBaseName() {
 void SetProgramLocationForTests(const QString& folder, const QString& baseName) {
   folderOverride() = folder;
   baseNameOverride() = baseName;
+}
+
+bool LinksOutOfProgramFolder(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.isSymLink()) return false;
+  const QString end = linkEnd(info);
+  if (end.isEmpty()) return true;
+  // The end need not exist yet (a write would create it), but its folder must.
+  const QString folder = QFileInfo(QFileInfo(end).absolutePath()).canonicalFilePath();
+  const QString program = canonicalProgramFolder();
+  return folder.isEmpty() || program.isEmpty() ||
+         !isInside(folder + QLatin1Char('/') + QFileInfo(end).fileName(), program);
 }
 
 QString ApplicationTitle() { return applicationTitle(); }

@@ -12,6 +12,11 @@ QString ProgramFolder();
 // The executable's file name without its folder ("quorvane"), unless a test has set another.
 QString ProgramBaseName();
 
+// Whether a write to `path` would change a file outside the program folder: `path` is a symbolic link whose
+// end (through any further links) lies outside it, leads round in a loop, or lies in a folder that does not
+// exist. A path that is no link is never outside, wherever it is; a link that stays inside is not either.
+bool LinksOutOfProgramFolder(const QString& path);
+
 // Points the program folder and name somewhere else (tests use a temporary folder); an empty folder
 // restores the real ones.
 void SetProgramLocationForTests(const QString& folder, const QString& baseName = QStringLiteral("quorvane"));

@@ -43,6 +43,11 @@ TFormINI::TFormINI(QWidget* parent)
     m_leaveFileAlone = true;
     NoteFileProblem(FileProblem::TooLarge, m_path);
   }
+  // A link out of the program folder is read, but the exit never writes through it: the user is told now.
+  if (LinksOutOfProgramFolder(m_path)) {
+    m_leaveFileAlone = true;
+    NoteFileProblem(FileProblem::LinkOutside, m_path);
+  }
   SettingsValues& s = Settings();
   s.WhatUser = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "WhatUser", 0));
   s.UserName = readText(file, "UserName", {});

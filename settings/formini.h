@@ -25,7 +25,8 @@ class TFormINI : public TForm {
   QString settingsPath() const { return m_path; }
 
   // Writes the settings in their order; throws Exception("Unable to write to <path>") at the first refusal.
-  // Writes nothing to a settings file that was too large when the window read it (the user was told then).
+  // Writes nothing to a settings file that was too large, or a link out of the program folder, when the
+  // window read it (the user was told then).
   void writeSettings();
 
   void setVisible(bool visible) override;

@@ -292,6 +292,11 @@ std::optional<profile::FileSnapshot> TLangChanger::loadLangFile(const QString& p
   // cannot write (an installation for every user) loads as well as one in a folder of the user's own.
   const Rewrite rewrite = measureRewrite(file.bytes);
   if (!rewrite.changes) return profile::FileSnapshot::FromBytes(std::move(file.bytes));
+  // Never written through a link out of the program folder: applied as it is, and the user is told.
+  if (LinksOutOfProgramFolder(m_langFile)) {
+    NoteFileProblem(FileProblem::LinkOutside, m_langFile);
+    return profile::FileSnapshot::FromBytes(std::move(file.bytes));
+  }
   QString reason = QStringLiteral("Rewritten, it would be larger than 16 MiB.");
   if (rewrite.size <= profile::kMaxFileSize) {
     profile::AtomicWriter writer(m_langFile);

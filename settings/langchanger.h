@@ -24,7 +24,9 @@ class TLangChanger : public QObject {
   // file ..."), both with the new path already kept. A folder or a missing file is not rewritten, nor is a
   // file holding a zero byte (16-bit Unicode, say), which is never read for entries either. A file larger
   // than profile::kMaxFileSize is neither read nor rewritten and counts as missing; the user is told of it
-  // (NoteFileProblem). A rewrite that would make the file larger than that is refused.
+  // (NoteFileProblem). A rewrite that would make the file larger than that is refused. A file that is a
+  // symbolic link out of the program folder is never rewritten through it: it applies as it is, and the user
+  // is told (NoteFileProblem).
   QString LangFile() const { return m_langFile; }
   void setLangFile(const QString& path) { (void)loadLangFile(path); }
 

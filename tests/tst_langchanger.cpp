@@ -418,6 +418,54 @@ class TstLangChanger : public QObject {
                             .arg(size / 1'000'000)));
   }
 
+  void linkOutOfTheFolderIsAppliedNotRewritten_data() {
+    QTest::addColumn<bool>("outside");
+    row("link to a file outside the program folder", true);
+    row("link to a file inside it", false);
+  }
+
+  // A language file that is a symbolic link out of the program folder applies as it is (its bare keys are no
+  // entries) and is never rewritten through the link; the user is told once a run. A link that stays inside
+  // the folder is rewritten through, as any language file.
+  void linkOutOfTheFolderIsAppliedNotRewritten() {
+    QFETCH(bool, outside);
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString target =
+        outside ? elsewhere.filePath(u"shared.lng"_s) : m_dir->filePath(u"shared/shared.lng"_s);
+    const QByteArray bytes =
+        raw("[Translations]\r\nTestForm.Caption=Linked\r\nTestForm.lblName.Caption\r\nsMask=Mask\r\n");
+    QVERIFY(writeFile(target, bytes));
+    QVERIFY(QFile::link(target, langPath()));
+    QVERIFY(writeFile(langPath(u"other.lng"_s), raw("[Translations]\r\nsMask=Other\r\n")));
+    test::ModalAnswerer answerer;
+    LoadLanguage();
+    QCOMPARE(observe("form.caption"), u"Linked"_s);
+    QCOMPARE(Tr(Text::sMask), u"Mask"_s);
+    QVERIFY(QFileInfo(langPath()).isSymLink());
+    if (!outside) {
+      QCOMPARE(answerer.count(), 0);
+      QCOMPARE(
+          readFile(target),
+          raw("[Translations]\r\nTestForm.Caption=Linked\r\nTestForm.lblName.Caption=\r\nsMask=Mask\r\n"));
+      QCOMPARE(observe("lblName.text"), QString());
+      return;
+    }
+    QCOMPARE(answerer.takeTexts(), QStringList{FileProblemText(FileProblem::LinkOutside, langPath())});
+    QCOMPARE(readFile(target), bytes);
+    QCOMPARE(entriesOf(elsewhere.path()), QStringList{u"shared.lng"_s});
+    QCOMPARE(observe("lblName.text"), u"Name"_s);
+    // Chosen again after another language: applied again, not told again.
+    for (const QString& name : {u"other.lng"_s, u"english.lng"_s}) {
+      m_form->setWindowTitle(u"Designed title"_s);
+      Settings().DefaultLang = name;
+      LoadLanguage();
+    }
+    QCOMPARE(answerer.count(), 0);
+    QCOMPARE(observe("form.caption"), u"Linked"_s);
+    QCOMPARE(readFile(target), bytes);
+  }
+
   void unreadableFileRaisesAndStaysAsItIs() {
     const QByteArray bytes = raw("[Translations]\r\nbare\r\n");
     QVERIFY(writeFile(langPath(), bytes));

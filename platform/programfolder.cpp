@@ -2,7 +2,9 @@
 #include "platform/programfolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace quorvane {
 
@@ -67,6 +69,29 @@ bool LinksOutOfProgramFolder(const QString& path) {
   const QString program = canonicalProgramFolder();
   return folder.isEmpty() || program.isEmpty() ||
          !isInside(folder + QLatin1Char('/') + QFileInfo(end).fileName(), program);
+}
+
+QString FileInsideProgramFolder(const QString& name) {
+  QString path = name;
+  if (name.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+    const QUrl url(name);
+    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty()) return {};
+    path = url.toLocalFile();
+  }
+  const QString folder = QDir::cleanPath(ProgramFolder());
+  const QString full = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : folder + QLatin1Char('/') + path);
+  if (!isInside(full, folder)) return {};
+  // Links on the way must not lead out either: the part of the path that exists is compared once resolved,
+  // and a link at its end that leads nowhere is refused, since where it leads may yet appear.
+  QFileInfo existing(full);
+  if (existing.isSymLink() && !existing.exists()) return {};
+  while (!existing.exists() && existing.absoluteFilePath() != folder)
+    existing.setFile(existing.absolutePath());
+  const QString resolved = existing.canonicalFilePath();
+  const QString program = canonicalProgramFolder();
+  if (resolved.isEmpty() || program.isEmpty()) return {};
+  if (resolved != program && !isInside(resolved, program)) return {};
+  return full;
 }
 
 QString ApplicationTitle() { return applicationTitle(); }

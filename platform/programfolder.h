@@ -17,6 +17,11 @@ QString ProgramBaseName();
 // exist. A path that is no link is never outside, wherever it is; a link that stays inside is not either.
 bool LinksOutOfProgramFolder(const QString& path);
 
+// A document that the program may open: `name` relative to the program folder, an absolute path or a file:
+// URL, as a clean absolute path, as long as it stays inside the folder, also once symbolic links are
+// followed; empty when it leaves it ("..", another place, a link out of it). It need not exist.
+QString FileInsideProgramFolder(const QString& name);
+
 // Points the program folder and name somewhere else (tests use a temporary folder); an empty folder
 // restores the real ones.
 void SetProgramLocationForTests(const QString& folder, const QString& baseName = QStringLiteral("quorvane"));

@@ -54,7 +54,8 @@ TFormINI::TFormINI(QWidget* parent)
   s.DefaultTypeConvert = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "DefaultTypeConvert", 0));
   s.UserPassword = ScramblePassword(readText(file, "UserPassword", {}));
   s.UserDomain = readText(file, "UserDomain", {});
-  s.DefaultLang = QString::fromLocal8Bit(readText(file, "DefaultLang", "english.lng"));
+  m_storedLanguage = readText(file, "DefaultLang", "english.lng");
+  s.DefaultLang = QString::fromLocal8Bit(m_storedLanguage);
   // The stored position is used as it is, without checking it against the screen.
   move(file.ReadInt(kPosition, "Left", 0), file.ReadInt(kPosition, "Top", 0));
 }
@@ -72,7 +73,11 @@ void TFormINI::writeSettings() {
       {kDefaults, "UserName", s.UserName},
       {kDefaults, "UserPassword", ScramblePassword(s.UserPassword)},
       {kDefaults, "UserDomain", s.UserDomain},
-      {kDefaults, "DefaultLang", s.DefaultLang.toLocal8Bit()},
+      // A name that is no valid text in the system's encoding decodes with replacement characters; unless
+      // another language was chosen, the bytes read are written back as they were.
+      {kDefaults, "DefaultLang",
+       s.DefaultLang == QString::fromLocal8Bit(m_storedLanguage) ? m_storedLanguage
+                                                                 : s.DefaultLang.toLocal8Bit()},
       {kDefaults, "DefaultTypeConvert", number(s.DefaultTypeConvert)},
   };
   const Qt::WindowStates state = windowState();

@@ -35,6 +35,7 @@ class TFormINI : public TForm {
   QString m_path;
   bool m_stateApplied = false;
   bool m_leaveFileAlone = false;
+  QByteArray m_storedLanguage;  // DefaultLang as the file held it
 };
 
 }  // namespace quorvane

@@ -141,6 +141,18 @@ class TstFormIni : public test::GuiFixture {
     QCOMPARE(stored("Defaults", "DefaultLang"), expected.toLocal8Bit());
   }
 
+  // A language name that is no valid UTF-8 (written by another program, in another encoding) is written
+  // back byte for byte, unless another language was chosen in the run.
+  void languageNameKeepsItsBytes() {
+    QVERIFY(writeIni(raw("[Defaults]\nDefaultLang=d\xE9j\xE0 vu.lng\n")));
+    start(false).reset();
+    QCOMPARE(stored("Defaults", "DefaultLang"), raw("d\xE9j\xE0 vu.lng"));
+    auto form = start(false);
+    Settings().DefaultLang = QStringLiteral("d\u00E9j\u00E0.lng");
+    form.reset();
+    QCOMPARE(stored("Defaults", "DefaultLang"), raw("d\xC3\xA9j\xC3\xA0.lng"));
+  }
+
   void windowStateAndPosition_data() {
     QTest::addColumn<QByteArray>("state");
     QTest::addColumn<int>("shown");

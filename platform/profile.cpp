@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -17,11 +18,24 @@
 
 #include "core/text.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace quorvane::profile {
 
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Hands memory that the process has freed back to the system. The C library keeps a freed block of a few
+// megabytes for reuse, and a larger one allocated after it comes on top of it: a rewritten language file
+// read back after the old one would cost both their sizes.
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
 
 bool isQuote(char c) { return c == '"' || c == '\''; }
 
@@ -360,6 +374,7 @@ FileContent ReadFile(const QString& path) {
   if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
     return {FileState::Unreadable, {}, file.errorString()};
   // One byte more than the limit tells a file that grew past it since it was measured.
+  if (file.size() > 1024 * 1024) releaseFreedMemory();
   QByteArray bytes(qMin(file.size(), kMaxFileSize) + 1, Qt::Uninitialized);
   qsizetype filled = 0;
   for (;;) {

@@ -36,7 +36,8 @@ struct stat statOf(const QString& path);
 int bindSocket(const QString& path, bool keepListening);
 
 // How far this process's peak resident memory rose above its size at the start while `operation` ran, in
-// bytes; nothing where the system cannot restart the peak (/proc/self/clear_refs).
+// bytes; nothing where the system cannot restart the peak (/proc/self/clear_refs), or in a build with
+// AddressSanitizer, whose peak is not the program's.
 std::optional<qint64> peakMemoryGrowth(const std::function<void()>& operation);
 
 }  // namespace quorvane::test

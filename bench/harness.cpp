@@ -57,6 +57,8 @@ QString formatValue(double value, Unit unit) {
 
 QString goalText(const Row& row) {
   if (row.ratioCeiling) return QStringLiteral("\u2264 %1\u00D7 baseline").arg(*row.ratioCeiling);
+  if (row.excessCeiling)
+    return QStringLiteral("\u2264 baseline + ") + formatValue(*row.excessCeiling, row.unit);
   if (row.ceiling) return QStringLiteral("< ") + formatValue(*row.ceiling, row.unit);
   return QString();
 }
@@ -66,6 +68,10 @@ std::optional<bool> goalMet(const Row& row) {
   if (row.ratioCeiling) {
     if (!row.result.baseline || *row.result.baseline <= 0) return std::nullopt;
     return row.result.subject / *row.result.baseline <= *row.ratioCeiling;
+  }
+  if (row.excessCeiling) {
+    if (!row.result.baseline) return std::nullopt;
+    return row.result.subject - *row.result.baseline <= *row.excessCeiling;
   }
   if (row.ceiling) return row.result.subject < *row.ceiling;
   return std::nullopt;

@@ -96,10 +96,11 @@ struct Row {
   QString name;
   Unit unit = Unit::Time;
   Pair result;
-  QString baselineName;                // what the baseline is, for the notes under the table
-  std::optional<double> ceiling;       // value must stay below (time rows)
-  std::optional<double> ratioCeiling;  // value / baseline must stay at or below
-  QString failure;                     // set when the row could not be measured
+  QString baselineName;                 // what the baseline is, for the notes under the table
+  std::optional<double> ceiling;        // value must stay below (time rows)
+  std::optional<double> ratioCeiling;   // value / baseline must stay at or below
+  std::optional<double> excessCeiling;  // value - baseline must stay at or below
+  QString failure;                      // set when the row could not be measured
 };
 
 // "12.3 µs", "1.85 ms", "143 ns"; memory in MiB from kibibytes.

@@ -19,10 +19,11 @@ void TQuorvaneForm::actHelpExecute() { openHomePage(); }
 void TQuorvaneForm::actFAQExecute() { openHomePage(); }
 void TQuorvaneForm::actHomeExecute() { openHomePage(); }
 
+// The document that the language names, only inside the program folder: a language file is no reason to
+// open anything else, and a name that leaves the folder opens nothing.
 void TQuorvaneForm::actWhatNewExecute() {
-  QString path = ProgramFolder();
-  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
-  ShellOpen(QUrl::fromLocalFile(path + Tr(Text::sfilehistory)));
+  const QString path = FileInsideProgramFolder(Tr(Text::sfilehistory));
+  if (!path.isEmpty()) ShellOpen(QUrl::fromLocalFile(path));
 }
 
 void TQuorvaneForm::actMailExecute() { ShellOpen(QUrl(QLatin1String(kMailLink))); }

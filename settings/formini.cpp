@@ -4,6 +4,7 @@
 #include "core/exception.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "settings/filenotices.h"
 #include "settings/settingsvalues.h"
 #include "widgets/errorguard.h"
 #include "widgets/screenfit.h"
@@ -38,13 +39,24 @@ TFormINI::TFormINI(QWidget* parent)
     : TForm(parent), m_path(ProgramFolder() + QLatin1Char('/') + ProgramBaseName() + QStringLiteral(".ini")) {
   // All of construction's reads see the file as it is now: it is read once for them.
   const profile::FileSnapshot file(m_path);
+  // Too large to be the settings file: read as missing, never written, and the user is told.
+  if (file.state() == profile::FileState::TooLarge) {
+    m_leaveFileAlone = true;
+    NoteFileProblem(FileProblem::TooLarge, m_path);
+  }
+  // A link out of the program folder is read, but the exit never writes through it: the user is told now.
+  if (LinksOutOfProgramFolder(m_path)) {
+    m_leaveFileAlone = true;
+    NoteFileProblem(FileProblem::LinkOutside, m_path);
+  }
   SettingsValues& s = Settings();
   s.WhatUser = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "WhatUser", 0));
   s.UserName = readText(file, "UserName", {});
   s.DefaultTypeConvert = static_cast<std::uint8_t>(file.ReadInt(kDefaults, "DefaultTypeConvert", 0));
   s.UserPassword = ScramblePassword(readText(file, "UserPassword", {}));
   s.UserDomain = readText(file, "UserDomain", {});
-  s.DefaultLang = QString::fromLocal8Bit(readText(file, "DefaultLang", "english.lng"));
+  m_storedLanguage = readText(file, "DefaultLang", "english.lng");
+  s.DefaultLang = QString::fromLocal8Bit(m_storedLanguage);
   // Only bounded here, so that Qt's sums of position and size cannot overflow and an exit before the first
   // show writes back values in range. Whether the title bar is on a screen depends on the final size: the
   // first show decides it.
@@ -57,6 +69,7 @@ TFormINI::~TFormINI() {
 }
 
 void TFormINI::writeSettings() {
+  if (m_leaveFileAlone) return;
   const SettingsValues& s = Settings();
   const auto number = [](int value) { return QByteArray::number(value); };
   QList<profile::Entry> entries{
@@ -64,7 +77,11 @@ void TFormINI::writeSettings() {
       {kDefaults, "UserName", s.UserName},
       {kDefaults, "UserPassword", ScramblePassword(s.UserPassword)},
       {kDefaults, "UserDomain", s.UserDomain},
-      {kDefaults, "DefaultLang", s.DefaultLang.toLocal8Bit()},
+      // A name that is no valid text in the system's encoding decodes with replacement characters; unless
+      // another language was chosen, the bytes read are written back as they were.
+      {kDefaults, "DefaultLang",
+       s.DefaultLang == QString::fromLocal8Bit(m_storedLanguage) ? m_storedLanguage
+                                                                 : s.DefaultLang.toLocal8Bit()},
       {kDefaults, "DefaultTypeConvert", number(s.DefaultTypeConvert)},
   };
   const Qt::WindowStates state = windowState();

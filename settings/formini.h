@@ -26,6 +26,8 @@ class TFormINI : public TForm {
   QString settingsPath() const { return m_path; }
 
   // Writes the settings in their order; throws Exception("Unable to write to <path>") at the first refusal.
+  // Writes nothing to a settings file that was too large, or a link out of the program folder, when the
+  // window read it (the user was told then).
   void writeSettings();
 
   void setVisible(bool visible) override;
@@ -33,6 +35,8 @@ class TFormINI : public TForm {
  private:
   QString m_path;
   bool m_stateApplied = false;
+  bool m_leaveFileAlone = false;
+  QByteArray m_storedLanguage;  // DefaultLang as the file held it
 };
 
 }  // namespace quorvane

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QMainWindow>
 #include <QMetaProperty>
@@ -17,8 +17,10 @@
 #include "core/text.h"
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "settings/filenotices.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
+#include "widgets/errorguard.h"
 
 namespace quorvane {
 
@@ -38,17 +40,16 @@ View trimBlanksAndControls(View text) {
   return TrimIf(text, [](auto c) { return isBlankOrControl(c); });
 }
 
-// The file with every line that holds no "=" trimmed and, unless empty or a "[...]" line, turned into an
-// entry with an empty value; every line ends with CR LF afterwards. Works on bytes, so text in any 8-bit
-// encoding passes through unchanged. A UTF-8 byte order mark stays in front and is not part of the first
-// line.
-QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
-  QByteArray result;
-  result.reserve(bytes.size() + bytes.size() / 8 + 16);
+// Hands the file, piece by piece, as it is with every line that holds no "=" trimmed and, unless empty or a
+// "[...]" line, turned into an entry with an empty value; every line ends with CR LF afterwards. Works on
+// bytes, so text in any 8-bit encoding passes through unchanged. A UTF-8 byte order mark stays in front and
+// is not part of the first line. In pieces, so that the rewritten file need never be held beside the old.
+template <typename Emit>
+void rewriteBareKeys(QByteArrayView bytes, Emit&& emit) {
   constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
   const bool hadMark = bytes.startsWith(kByteOrderMark);
   if (hadMark) {
-    result += kByteOrderMark;
+    emit(kByteOrderMark);
     bytes = bytes.sliced(kByteOrderMark.size());
   }
   qsizetype pos = 0;
@@ -57,24 +58,41 @@ QByteArray withBareKeysAsEntries(QByteArrayView bytes) {
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     QByteArrayView line = bytes.sliced(pos, end - pos);
     if (line.contains('=')) {
-      result += line;
+      emit(line);
     } else {
       line = trimBlanksAndControls(line);
       // Trimming a first line may uncover a byte order mark, which every later read takes for one; what
       // follows it is trimmed now, so that a second rewrite finds nothing left to change.
       if (pos == 0 && !hadMark && line.startsWith(kByteOrderMark)) {
-        result += kByteOrderMark;
+        emit(kByteOrderMark);
         line = trimBlanksAndControls(line.sliced(kByteOrderMark.size()));
       }
-      result += line;
-      if (!line.isEmpty() && !line.endsWith(']')) result += '=';
+      emit(line);
+      if (!line.isEmpty() && !line.endsWith(']')) emit(QByteArrayView("="));
     }
-    result += "\r\n";
+    emit(QByteArrayView("\r\n"));
     pos = end;
     if (pos < bytes.size())
       pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
   }
-  return result;
+}
+
+// What the rewrite would make of a file, found without making it.
+struct Rewrite {
+  bool changes = false;
+  qint64 size = 0;
+};
+
+Rewrite measureRewrite(QByteArrayView bytes) {
+  Rewrite rewrite;
+  rewriteBareKeys(bytes, [&](QByteArrayView piece) {
+    if (!rewrite.changes)
+      rewrite.changes =
+          rewrite.size + piece.size() > bytes.size() || bytes.sliced(rewrite.size, piece.size()) != piece;
+    rewrite.size += piece.size();
+  });
+  rewrite.changes = rewrite.changes || rewrite.size != bytes.size();
+  return rewrite;
 }
 
 // The language file as read for one translation or one refill of the text table, or nothing when it may not
@@ -215,48 +233,84 @@ bool isPlainFileName(const QString& name) {
          !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
+// A value as the translator uses it: cut to its byte limit, decoded, "{ENTER}" not yet expanded.
+QString usableValue(QByteArrayView value) {
+  return decodeValue(value.first(qMin(value.size(), qsizetype(kMaxValueBytes))).toByteArray());
+}
+
 // LookupText on a given reading of the current file (nothing: no usable file).
 QString lookupText(const std::optional<profile::FileSnapshot>& file, const QString& key) {
   QString text = key;
   if (file) {
-    const QByteArray name = key.toUtf8();
-    if (file->HasKey(kSection, name))
-      text = decodeValue(file->ReadString(kSection, name, QByteArray(), kMaxValueBytes));
+    if (const std::optional<QByteArrayView> value = file->FindValues(kSection, {key.toUtf8()}).first())
+      text = usableValue(*value);
   }
   return TLangChanger::ExpandLineBreaks(text);
+}
+
+// Refills the text table from a reading of the current file, every text found in one walk over its lines.
+void refillTextTable(const std::optional<profile::FileSnapshot>& file) {
+  const auto& names = TextTable::Keys();
+  const QList<QByteArray> keys(names.begin(), names.end());
+  const QList<std::optional<QByteArrayView>> values =
+      file ? file->FindValues(kSection, keys) : QList<std::optional<QByteArrayView>>(keys.size());
+  QHash<QByteArray, QString> texts;
+  for (qsizetype i = 0; i < keys.size(); ++i)
+    texts.insert(keys[i], TLangChanger::ExpandLineBreaks(values[i] ? usableValue(*values[i])
+                                                                   : QString::fromLatin1(keys[i])));
+  TextTable::Refill([&texts](const char* key) { return texts.value(key); });
 }
 
 }  // namespace
 
 TLangChanger::TLangChanger() = default;
 
-std::optional<profile::FileSnapshot> TLangChanger::loadLangFile(const QString& path) {
+std::optional<profile::FileSnapshot> TLangChanger::loadLangFile(const QString& path, QString* problem) {
   if (path == m_langFile) return readLanguageFile(m_langFile);
   m_langFile = trimBlanksAndControls(QStringView(path)).toString();
   // A folder (even one called x.lng), a device or a pipe is no language file: it counts as missing.
   if (m_langFile.isEmpty() || !QFileInfo(m_langFile).isFile()) return std::nullopt;
 
-  QFile file(m_langFile);
-  QByteArray bytes;
-  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-    throw Exception(
-        QStringLiteral("Cannot open file \"%1\". %2").arg(m_langFile, file.errorString()).toStdString());
+  const auto refuse = [&](const QString& message) {
+    if (problem == nullptr) throw Exception(message.toStdString());
+    *problem = message;
+  };
+  profile::FileContent file = profile::ReadFile(m_langFile);
+  if (file.state == profile::FileState::TooLarge) {
+    // No language file is that large: it is neither read nor rewritten, and counts as missing.
+    NoteFileProblem(FileProblem::TooLarge, m_langFile);
+    return std::nullopt;
   }
-  file.close();
+  if (file.state != profile::FileState::Read) {
+    refuse(QStringLiteral("Cannot open file \"%1\". %2").arg(m_langFile, file.reason));
+    return std::nullopt;
+  }
   // A file with zero bytes is in some other encoding; rewriting it line by line would corrupt it.
-  if (bytes.contains('\0')) return std::nullopt;
+  if (file.bytes.contains('\0')) return std::nullopt;
 
   // A file that is already in its rewritten form is not written again, so a language in a folder the user
   // cannot write (an installation for every user) loads as well as one in a folder of the user's own.
-  QByteArray rewritten = withBareKeysAsEntries(bytes);
-  if (rewritten != bytes) {
-    QString reason;
-    if (!profile::WriteFileAtomically(m_langFile, rewritten, &reason)) {
-      throw Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason).toStdString());
+  const Rewrite rewrite = measureRewrite(file.bytes);
+  if (!rewrite.changes) return profile::FileSnapshot::FromBytes(std::move(file.bytes));
+  // Never written through a link out of the program folder: applied as it is, and the user is told.
+  if (LinksOutOfProgramFolder(m_langFile)) {
+    NoteFileProblem(FileProblem::LinkOutside, m_langFile);
+    return profile::FileSnapshot::FromBytes(std::move(file.bytes));
+  }
+  QString reason = QStringLiteral("Rewritten, it would be larger than 16 MiB.");
+  if (rewrite.size <= profile::kMaxFileSize) {
+    profile::AtomicWriter writer(m_langFile);
+    rewriteBareKeys(file.bytes, [&writer](QByteArrayView piece) { writer.write(piece); });
+    if (writer.commit(&reason)) {
+      // Read back rather than built beside the old bytes: both at once could take three times the file's
+      // size, as a rewrite may double it.
+      file.bytes = QByteArray();
+      return readLanguageFile(m_langFile);
     }
   }
-  return profile::FileSnapshot::FromBytes(std::move(rewritten));
+  refuse(QStringLiteral("Cannot create file \"%1\". %2").arg(m_langFile, reason));
+  // The file as it is: its bare keys are no entries yet, everything else applies.
+  return profile::FileSnapshot::FromBytes(std::move(file.bytes));
 }
 
 void TLangChanger::setSeparator(const QString& separator) {
@@ -272,7 +326,11 @@ void TLangChanger::TranslateForm(QWidget* form) {
 
 void TLangChanger::translateForms(const QList<QWidget*>& forms, const profile::FileSnapshot& file) {
   if (forms.isEmpty()) return;
-  for (const QByteArray& key : file.ReadKeyNames(kSection)) {
+  const QList<QByteArray> keys = file.ReadKeyNames(kSection);
+  // One walk over the section for every value, however many entries it holds.
+  const QList<std::optional<QByteArrayView>> values = file.FindValues(kSection, keys);
+  for (qsizetype i = 0; i < keys.size(); ++i) {
+    const QByteArray& key = keys[i];
     // Text keys have no point: their candidate class "T" is no form.
     const qsizetype point = key.indexOf('.');
     if (point < 0) continue;
@@ -283,10 +341,7 @@ void TLangChanger::translateForms(const QList<QWidget*>& forms, const profile::F
       if (candidate.compare(className(target), Qt::CaseInsensitive) != 0) {
         continue;
       }
-      if (!value) {
-        value =
-            ExpandLineBreaks(decodeValue(file.ReadString(kSection, key, kUnreadableValue, kMaxValueBytes)));
-      }
+      if (!value) value = ExpandLineBreaks(values[i] ? usableValue(*values[i]) : kUnreadableValue);
       ApplyEntry(target, path, *value);
     }
   }
@@ -346,10 +401,16 @@ void LoadLanguage() {
   // A name that is no plain file name is taken as a missing file: no rewrite, and every text shows its key.
   // One reading of the file serves the rewrite, the translation of every open form and the texts of the text
   // table.
+  QString problem;
   const std::optional<profile::FileSnapshot> file = translator.loadLangFile(
-      isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name : QString());
+      isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name : QString(), &problem);
   if (file) translator.translateForms(OpenForms(), *file);
-  TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
+  refillTextTable(file);
+  // Told once all is applied: a file that could not be rewritten still gives its language, and what the
+  // user is told is in that language.
+  QWidget* owner = OpenForms().value(0);
+  if (!problem.isEmpty()) ShowUnhandledError(owner, problem);
+  ShowFileProblems(owner);
 }
 
 void LoadTextsOnly() {
@@ -359,10 +420,9 @@ void LoadTextsOnly() {
                           "Defaults", "DefaultLang", "english.lng");
   if (const qsizetype zero = stored.indexOf('\0'); zero >= 0) stored.truncate(zero);
   const QString name = QString::fromLocal8Bit(stored);
-  const std::optional<profile::FileSnapshot> file =
-      isPlainFileName(name) ? readLanguageFile(ProgramFolder() + QStringLiteral("/languages/") + name)
-                            : std::nullopt;
-  TextTable::Refill([&file](const char* key) { return lookupText(file, QString::fromLatin1(key)); });
+  refillTextTable(isPlainFileName(name)
+                      ? readLanguageFile(ProgramFolder() + QStringLiteral("/languages/") + name)
+                      : std::nullopt);
 }
 
 QList<QWidget*> OpenForms() {

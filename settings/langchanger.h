@@ -22,7 +22,11 @@ class TLangChanger : public QObject {
   // rewrites the file so that every bare key line becomes an entry (see the source); a refused rewrite
   // raises Exception("Cannot create file \"<path>\". <reason>"), an unreadable file Exception("Cannot open
   // file ..."), both with the new path already kept. A folder or a missing file is not rewritten, nor is a
-  // file holding a zero byte (16-bit Unicode, say), which is never read for entries either.
+  // file holding a zero byte (16-bit Unicode, say), which is never read for entries either. A file larger
+  // than profile::kMaxFileSize is neither read nor rewritten and counts as missing; the user is told of it
+  // (NoteFileProblem). A rewrite that would make the file larger than that is refused. A file that is a
+  // symbolic link out of the program folder is never rewritten through it: it applies as it is, and the user
+  // is told (NoteFileProblem).
   QString LangFile() const { return m_langFile; }
   void setLangFile(const QString& path) { (void)loadLangFile(path); }
 
@@ -48,8 +52,10 @@ class TLangChanger : public QObject {
  private:
   friend void LoadLanguage();
   // setLangFile, giving the file as it stands afterwards when it may be read for entries: the reading that
-  // the rewrite made, so that a language switch reads its file once.
-  std::optional<profile::FileSnapshot> loadLangFile(const QString& path);
+  // the rewrite made, so that a language switch reads its file once. With `problem`, a refused rewrite or an
+  // unreadable file raises nothing: the message goes there, and a file that could not be rewritten is given
+  // as it is, to be applied without its bare keys.
+  std::optional<profile::FileSnapshot> loadLangFile(const QString& path, QString* problem = nullptr);
   void translateForms(const QList<QWidget*>& forms, const profile::FileSnapshot& file);
 
   QString m_langFile;
@@ -60,9 +66,12 @@ class TLangChanger : public QObject {
 TLangChanger& LangChanger();
 
 // Loads the language that the settings value DefaultLang names: assigns LangFile (with its rewrite),
-// translates every open form and refills the text table, in this order; an error of the rewrite skips the
-// rest. A DefaultLang that is not a plain file name (a path, "..", empty) counts as a missing file: LangFile
-// becomes empty, so nothing is rewritten, no entry applied and every text shows its key.
+// translates every open form and refills the text table, in this order. A rewrite that is refused (a
+// read-only folder, a full disk) does not stop it: the file is applied as it is, and then the error is shown
+// as an unhandled one, once; so is a file that cannot be read, which counts as missing. Last, the problems
+// of the settings and language files noted so far are shown (ShowFileProblems). A DefaultLang that is not a
+// plain file name (a path, "..", empty) counts as a missing file: LangFile becomes empty, so nothing is
+// rewritten, no entry applied and every text shows its key.
 void LoadLanguage();
 
 // Refills the text table from the language that the settings file's DefaultLang names, as LoadLanguage does,

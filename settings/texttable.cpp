@@ -6,11 +6,12 @@ namespace quorvane {
 namespace {
 
 constexpr std::array<const char*, kTextCount> kKeys = {
-    "sfilehelp", "sForumAddress", "sfilefaq",   "sfilehistory", "sMask",     "sInvMask",      "sNumHost",
-    "sPrefix",   "sClass",        "sErrorInIP", "sErrorInMask", "sBlock1",   "sBlock2",       "sBlock3",
-    "sBlock4",   "sBlock5",       "sBlock6",    "sBlock7",      "sBlock8",   "sBlock9",       "sBlock10",
-    "sBlock11",  "sBlock12",      "sBlock13",   "sBlock14",     "sBlock15",  "sBlock16",      "sBlock17",
-    "sBlock18",  "sBlock",        "sUse",       "sReference",   "sNoAnswer", "sStillClosing",
+    "sfilehelp", "sForumAddress", "sfilefaq",  "sfilehistory",  "sMask",         "sInvMask",
+    "sNumHost",  "sPrefix",       "sClass",    "sErrorInIP",    "sErrorInMask",  "sBlock1",
+    "sBlock2",   "sBlock3",       "sBlock4",   "sBlock5",       "sBlock6",       "sBlock7",
+    "sBlock8",   "sBlock9",       "sBlock10",  "sBlock11",      "sBlock12",      "sBlock13",
+    "sBlock14",  "sBlock15",      "sBlock16",  "sBlock17",      "sBlock18",      "sBlock",
+    "sUse",      "sReference",    "sNoAnswer", "sStillClosing", "sFileTooLarge", "sFileLinkOutside",
 };
 
 }  // namespace
@@ -19,6 +20,8 @@ std::array<QString, kTextCount>& TextTable::values() {
   static std::array<QString, kTextCount> table;
   return table;
 }
+
+const std::array<const char*, kTextCount>& TextTable::Keys() { return kKeys; }
 
 QString TextTable::Get(Text key) { return values()[static_cast<std::size_t>(key)]; }
 

@@ -1,4 +1,4 @@
-// The text table: the 34 translatable texts that the code itself puts on screen.
+// The text table: the 36 translatable texts that the code itself puts on screen.
 #pragma once
 
 #include <QString>
@@ -44,13 +44,18 @@ enum class Text {
   // Told by a start that finds the running instance not answering, or still closing.
   sNoAnswer,
   sStillClosing,
+  // Told of a settings or language file that is too large to read, or a link out of the program folder.
+  sFileTooLarge,
+  sFileLinkOutside,
 };
-inline constexpr int kTextCount = 34;
+inline constexpr int kTextCount = 36;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {
  public:
   static QString Get(Text key);
+  // The key names, in table order.
+  static const std::array<const char*, kTextCount>& Keys();
   // Each key, in table order, takes lookup(key name).
   static void Refill(const std::function<QString(const char* key)>& lookup);
   // Back to the state of process start (tests).

@@ -10,6 +10,7 @@
 
 #include "platform/programfolder.h"
 #include "platform/shell.h"
+#include "settings/filenotices.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
@@ -34,6 +35,7 @@ std::unique_ptr<QTemporaryDir> freshProgramFolder() {
   Settings() = SettingsValues{};
   TextTable::Reset();
   LangChanger().reset();
+  ResetFileProblems();
   return folder;
 }
 

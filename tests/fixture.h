@@ -38,8 +38,9 @@ Adapter adapter(const QList<std::pair<QByteArray, QByteArray>>& addresses);
 // its second, of contexts 1, 2 and 3. A start takes the first; the own-addresses dialog offers all three.
 AdapterReport threeAddresses();
 
-// Makes an empty temporary folder the program's folder and resets the settings, the text table and the
-// translator: everything a start reads is as a fresh start finds it. nullptr when no folder could be made.
+// Makes an empty temporary folder the program's folder and resets the settings, the text table, the
+// translator and the file problems waiting to be told: everything a start reads is as a fresh start finds it.
+// nullptr when no folder could be made.
 std::unique_ptr<QTemporaryDir> freshProgramFolder();
 
 // The windows a test left behind, by class and object name: visible windows other than `keep`, and

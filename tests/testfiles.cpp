@@ -91,4 +91,34 @@ bool configureOffscreenScreens(const QTemporaryDir& folder, const QList<QRect>& 
   return true;
 }
 
+namespace {
+
+// One "Key:   1234 kB" figure of /proc/self/status, in bytes.
+std::optional<qint64> statusBytes(const char* key) {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return std::nullopt;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith(key)) return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong() * 1024;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<qint64> peakMemoryGrowth(const std::function<void()>& operation) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer keeps freed memory in quarantine and adds its own around every block: its peak is not the
+  // program's.
+  return std::nullopt;
+#endif
+  // Writing 5 there starts the peak (VmHWM) anew at the present resident size.
+  QFile clear(QStringLiteral("/proc/self/clear_refs"));
+  if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1 || !clear.flush()) return std::nullopt;
+  const std::optional<qint64> before = statusBytes("VmRSS:");
+  operation();
+  const std::optional<qint64> peak = statusBytes("VmHWM:");
+  if (!before || !peak) return std::nullopt;
+  return *peak - *before;
+}
+
 }  // namespace quorvane::test

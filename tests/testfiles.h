@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <functional>
+#include <optional>
 
 namespace quorvane::test {
 
@@ -40,5 +42,10 @@ int bindSocket(const QString& path, bool keepListening);
 // through a configuration file in `folder`; call it before the application object is made. False when the
 // file cannot be written.
 [[nodiscard]] bool configureOffscreenScreens(const QTemporaryDir& folder, const QList<QRect>& screens);
+
+// How far this process's peak resident memory rose above its size at the start while `operation` ran, in
+// bytes; nothing where the system cannot restart the peak (/proc/self/clear_refs), or in a build with
+// AddressSanitizer, whose peak is not the program's.
+std::optional<qint64> peakMemoryGrowth(const std::function<void()>& operation);
 
 }  // namespace quorvane::test

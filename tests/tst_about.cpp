@@ -2,6 +2,7 @@
 // Built twice: with the executable's version information and without any.
 #include <QDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "main/quorvaneform.h"
@@ -52,6 +53,8 @@ class tst_About : public test::GuiFixture {
   void linkLabels();
   void linkCommands_data();
   void linkCommands();
+  void whatsNewOpensOnlyInsideTheFolder_data();
+  void whatsNewOpensOnlyInsideTheFolder();
   void historyDocumentShipped_data();
   void historyDocumentShipped();
   void textsFit_data();
@@ -267,6 +270,53 @@ void tst_About::linkCommands() {
   // The shell opened nothing, and that is not reported.
   QCOMPARE(m_boxes->count(), 0);
   QVERIFY(test::windowsLeftOpen(m_form.get()).isEmpty());
+}
+
+void tst_About::whatsNewOpensOnlyInsideTheFolder_data() {
+  QTest::addColumn<QString>("name");       // sfilehistory; <folder> is the program folder
+  QTest::addColumn<QStringList>("links");  // "link=target" made first; <elsewhere> is another folder
+  QTest::addColumn<QString>("opened");     // the file opened; empty: nothing
+  const QStringList none;
+  QTest::newRow("in a sub-folder") << "docs/history.html" << none << "<folder>/docs/history.html";
+  QTest::newRow("back up inside") << "docs/../history.html" << none << "<folder>/history.html";
+  QTest::newRow("absolute inside") << "<folder>/history.html" << none << "<folder>/history.html";
+  QTest::newRow("file URL inside") << "file://<folder>/history.html" << none << "<folder>/history.html";
+  QTest::newRow("link that stays inside")
+      << "inside.html" << QStringList{"inside.html=<folder>/history.html"} << "<folder>/inside.html";
+  QTest::newRow("parent folder") << "../history.html" << none << "";
+  QTest::newRow("back up and out") << "docs/../../../etc/passwd" << none << "";
+  QTest::newRow("absolute elsewhere") << "/etc/passwd" << none << "";
+  QTest::newRow("file URL elsewhere") << "file:///etc/shadow" << none << "";
+  QTest::newRow("file URL climbing out") << "file://<folder>/../../../../etc/shadow" << none << "";
+  QTest::newRow("file URL of another machine") << "file://server/share/history.html" << none << "";
+  QTest::newRow("link out of the folder")
+      << "out.html" << QStringList{"out.html=<elsewhere>/history.html"} << "";
+  QTest::newRow("sub-folder that is a link out")
+      << "docs/history.html" << QStringList{"docs=<elsewhere>"} << "";
+  QTest::newRow("link that leads nowhere yet")
+      << "gone.html" << QStringList{"gone.html=<elsewhere>/gone.html"} << "";
+}
+
+// What's new? opens the document the language names only where it lies inside the program folder, once
+// links are followed; a language file is no reason to open anything else, so otherwise nothing opens.
+void tst_About::whatsNewOpensOnlyInsideTheFolder() {
+  QFETCH(QString, name);
+  QFETCH(QStringList, links);
+  QFETCH(QString, opened);
+  QTemporaryDir elsewhere;
+  QVERIFY(elsewhere.isValid());
+  QVERIFY(test::writeFile(elsewhere.filePath("history.html"), "<p>elsewhere</p>"));
+  QVERIFY(test::writeFile(folder("history.html"), "<p>history</p>"));
+  const auto resolve = [&](QString text) {
+    return text.replace("<folder>", m_folder->path()).replace("<elsewhere>", elsewhere.path());
+  };
+  for (const QString& link : links)
+    QVERIFY(QFile::link(resolve(link.section('=', 1)), folder(link.section('=', 0, 0))));
+  useLanguage("own.lng", "sfilehistory=" + resolve(name).toUtf8() + "\r\n");
+  QVERIFY(startWindow());
+  m_form->command("actWhatNew")->trigger();
+  QCOMPARE(m_opened, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(resolve(opened))});
+  QCOMPARE(m_boxes->count(), 0);
 }
 
 void tst_About::historyDocumentShipped_data() {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -15,9 +16,11 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -30,9 +33,11 @@
 #include "settings/formini.h"
 #include "settings/langchanger.h"
 #include "settings/settingsvalues.h"
+#include "settings/texttable.h"
 #include "tests/childprocesses.h"
 #include "tests/faultfiles.h"
 #include "tests/fixture.h"
+#include "widgets/edit.h"
 
 using namespace quorvane;
 using quorvane::test::bindSocket;
@@ -99,6 +104,9 @@ class tst_Faults : public QObject {
   void killedWriterLeavesWholeFile();
   void refusedWriteKeepsOldFile_data();
   void refusedWriteKeepsOldFile();
+  void diskFilledDuringWriteGivesTheSystemReason_data();
+  void diskFilledDuringWriteGivesTheSystemReason();
+  void readOnlyProgramFolderCompletesTheStart();
   void simultaneousStartsGiveOneServer();
   void startAfterCrashTakesOverSocketAndLock();
   void plantedSocketPathIsLeftAlone_data();
@@ -346,6 +354,106 @@ void tst_Faults::refusedWriteKeepsOldFile() {
   QCOMPARE(entriesOf(folder), entries);
   if (!diskFull && !root)
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void tst_Faults::diskFilledDuringWriteGivesTheSystemReason_data() {
+  QTest::addColumn<QString>("file");
+  QTest::newRow("language rewrite") << "language";
+  QTest::newRow("file replaced whole") << "replace";
+}
+
+// A disk with room for part of the new file: the write starts, the disk fills in its middle, and the
+// message gives the system's reason, not "Unknown error". The old file stays as it was.
+void tst_Faults::diskFilledDuringWriteGivesTheSystemReason() {
+  QFETCH(QString, file);
+  const QString folder = mountSmallDisk();
+  if (folder.isEmpty()) QSKIP("mounting a small tmpfs needs root with the right to mount");
+  const QString path = folder + QStringLiteral("/english.lng");
+  QByteArray old = "[Translations]\n";
+  for (int i = 0; old.size() < 16 * 1024; ++i) old += "sBareKey" + QByteArray::number(i) + "\n";
+  QVERIFY(writeFile(path, old));
+  // Room for 8 KiB more: the rewrite, about 20 KiB, gets part of the way.
+  struct statvfs disk {};
+  QCOMPARE(::statvfs(QFile::encodeName(folder).constData(), &disk), 0);
+  const qint64 free = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+  QVERIFY2(free > 8 * 1024, qPrintable(QString::number(free)));
+  QVERIFY(writeFile(folder + QStringLiteral("/filler"), QByteArray(free - 8 * 1024, 'f')));
+  const QStringList entries = entriesOf(folder);
+
+  QString message;
+  if (file == QLatin1String("language")) {
+    try {
+      TLangChanger().setLangFile(path);
+    } catch (const Exception& error) {
+      message = QString::fromStdString(error.what());
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+             qPrintable(message));
+  } else {
+    QVERIFY(!profile::WriteFileAtomically(path, QByteArray(20 * 1024, 'n'), &message));
+  }
+  QVERIFY2(message.endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(message));
+  QCOMPARE(readFile(path), old);
+  QCOMPARE(entriesOf(folder), entries);
+}
+
+// In a program folder that cannot be written, a language file with a bare key line cannot be rewritten: the
+// start says so once and goes on with the file as it is (its language applied, the stored display type
+// selected, the first calculation run); the exit then cannot write the settings either, and says so.
+void tst_Faults::readOnlyProgramFolderCompletesTheStart() {
+  const bool root = ::geteuid() == 0;
+  // Root writes through file modes, so for root only a read-only mount makes a folder read-only.
+  const QString folder = root ? mountSmallDisk() : m_work->filePath(QStringLiteral("folder"));
+  if (folder.isEmpty()) QSKIP("mounting a small tmpfs needs root with the right to mount");
+  const QString languagePath = folder + QStringLiteral("/languages/chosen.lng");
+  const QByteArray language =
+      "[Translations]\r\nbare key line\r\nsMask=Maske\r\nQuorvaneForm.gbResult.Caption=Ergebnis\r\n";
+  QVERIFY(writeFile(folder + QStringLiteral("/quorvane.ini"),
+                    "[Defaults]\r\nDefaultLang=chosen.lng\r\nDefaultTypeConvert=2\r\n"));
+  QVERIFY(writeFile(languagePath, language));
+  if (root) {
+    QVERIFY(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                    nullptr) == 0);
+  } else {
+    for (const QString& path : {folder + QStringLiteral("/languages"), folder})
+      QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+  }
+  const auto restore = qScopeGuard([&] {
+    if (root) return;
+    for (const QString& path : {folder, folder + QStringLiteral("/languages")})
+      QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  });
+  SetProgramLocationForTests(folder);
+  test::FakeAdapters adapters;
+  adapters.report = QList<Adapter>{test::adapter({{"192.168.28.6", "255.255.255.224"}})};
+  SetAdapterSourceForTests(&adapters);
+  const auto noFakes = qScopeGuard([] { SetAdapterSourceForTests(nullptr); });
+
+  test::ModalAnswerer answerer;
+  int boxesAtShow = -1;
+  QString group, mask, network;
+  int type = -1;
+  const int code = runProgram(QString(), [&](TQuorvaneForm& form) {
+    boxesAtShow = answerer.count();
+    group = form.findChild<QGroupBox*>(QStringLiteral("gbResult"))->title();
+    mask = Tr(Text::sMask);
+    type = form.findChild<QComboBox*>(QStringLiteral("cbType"))->currentIndex();
+    network = form.findChild<TEdit*>(QStringLiteral("edNetwork"))->text();
+    QTimer::singleShot(0, &form, &QWidget::close);
+  });
+  QCOMPARE(code, 0);
+  QCOMPARE(boxesAtShow, 1);
+  const QList<test::AnsweredBox> boxes = answerer.take();
+  QCOMPARE(boxes.size(), 2);
+  const QString refused = QStringLiteral("Cannot create file \"%1\". ").arg(languagePath);
+  QVERIFY2(boxes[0].informativeText.startsWith(refused) && boxes[0].informativeText.size() > refused.size(),
+           qPrintable(boxes[0].informativeText));
+  QCOMPARE(boxes[1].informativeText, QStringLiteral("Unable to write to %1/quorvane.ini").arg(folder));
+  QCOMPARE(group, QStringLiteral("Ergebnis"));
+  QCOMPARE(mask, QStringLiteral("Maske"));
+  QCOMPARE(type, 2);
+  QCOMPARE(network, QStringLiteral("192.168.28.0"));
+  QCOMPARE(readFile(languagePath), language);
 }
 
 // Four real starts at the same moment: one keeps running with its window and the one server, the others hand

@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "settings/filenotices.h"
 #include "settings/settingsvalues.h"
 #include "tests/fixture.h"
 
@@ -136,6 +139,18 @@ class TstFormIni : public test::GuiFixture {
     QCOMPARE(Settings().DefaultLang, expected);
     form.reset();
     QCOMPARE(stored("Defaults", "DefaultLang"), expected.toLocal8Bit());
+  }
+
+  // A language name that is no valid UTF-8 (written by another program, in another encoding) is written
+  // back byte for byte, unless another language was chosen in the run.
+  void languageNameKeepsItsBytes() {
+    QVERIFY(writeIni(raw("[Defaults]\nDefaultLang=d\xE9j\xE0 vu.lng\n")));
+    start(false).reset();
+    QCOMPARE(stored("Defaults", "DefaultLang"), raw("d\xE9j\xE0 vu.lng"));
+    auto form = start(false);
+    Settings().DefaultLang = QStringLiteral("d\u00E9j\u00E0.lng");
+    form.reset();
+    QCOMPARE(stored("Defaults", "DefaultLang"), raw("d\xC3\xA9j\xC3\xA0.lng"));
   }
 
   void windowStateAndPosition_data() {
@@ -341,6 +356,84 @@ class TstFormIni : public test::GuiFixture {
     QCOMPARE(m_boxes->count(), 0);
     QCOMPARE(stored("Window State", "WindowState"), raw("0"));
     QCOMPARE(stored("Defaults", "UserName"), userName);
+  }
+
+  // A settings file larger than any can be is neither read nor written: the start takes the defaults and
+  // says so once, naming the file, and the exit leaves the file exactly as it was.
+  void fileOverTheLimitIsLeftAlone() {
+    QByteArray bytes = raw("[Defaults]\r\nUserName=kept\r\nDefaultTypeConvert=2\r\n");
+    bytes += QByteArray(profile::kMaxFileSize + 1 - bytes.size(), '\n');
+    QVERIFY(writeIni(bytes));
+    m_adapters.report = test::threeAddresses();  // a start without any message of its own
+    QVERIFY(startWindow());
+    const QList<AnsweredBox> boxes = m_boxes->take();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+    QVERIFY2(boxes[0].text.startsWith(iniPath() + QStringLiteral("\r\n")) &&
+                 boxes[0].text.contains(QStringLiteral("16 MiB")),
+             qPrintable(boxes[0].text));
+    QCOMPARE(Settings().UserName, QByteArray());
+    QCOMPARE(int(Settings().DefaultTypeConvert), 0);
+    m_form.reset();
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(readIni() == bytes);
+    QCOMPARE(entriesOf(folder()), QStringList{QStringLiteral("quorvane.ini")});
+  }
+
+  void linkOutOfTheFolderIsNeverWrittenThrough_data() {
+    QTest::addColumn<QString>("target");  // where the links end; <outside> is another folder
+    QTest::addColumn<QString>("hop");     // a link between quorvane.ini and the target, if any
+    QTest::addColumn<bool>("exists");     // whether the target is a file yet
+    QTest::addColumn<bool>("outside");
+    QTest::newRow("link to a file outside") << "<outside>/settings.ini"
+                                            << "" << true << true;
+    QTest::newRow("link to a link outside") << "<outside>/settings.ini"
+                                            << "<outside>/next.ini" << true << true;
+    QTest::newRow("link to a link inside that leads out") << "<outside>/settings.ini"
+                                                          << "<folder>/next.ini" << true << true;
+    QTest::newRow("link to a file not made yet outside") << "<outside>/new.ini"
+                                                         << "" << false << true;
+    QTest::newRow("link to a file inside") << "<folder>/kept/settings.ini"
+                                           << "" << true << false;
+  }
+
+  // A settings file that is a symbolic link out of the program folder is read, and the user is told once at
+  // the start; the exit writes nothing through it, nor beside its end. A link that stays inside the folder is
+  // written through, as any settings file.
+  void linkOutOfTheFolderIsNeverWrittenThrough() {
+    QFETCH(QString, target);
+    QFETCH(QString, hop);
+    QFETCH(bool, exists);
+    QFETCH(bool, outside);
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    for (QString* path : {&target, &hop})
+      path->replace("<outside>", elsewhere.path()).replace("<folder>", folder());
+    const QByteArray bytes = raw("[Defaults]\r\nUserName=linked\r\nDefaultTypeConvert=2\r\n");
+    if (exists) QVERIFY(test::writeFile(target, bytes));
+    if (!hop.isEmpty()) QVERIFY(QFile::link(target, hop));
+    QVERIFY(QFile::link(hop.isEmpty() ? target : hop, iniPath()));
+    const QStringList outsideEntries = entriesOf(elsewhere.path());
+    m_adapters.report = test::threeAddresses();  // a start without any message of its own
+    QVERIFY(startWindow());
+    const QList<AnsweredBox> boxes = m_boxes->take();
+    QCOMPARE(boxes.size(), outside ? 1 : 0);
+    if (outside) {
+      QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+      QCOMPARE(boxes[0].text, FileProblemText(FileProblem::LinkOutside, iniPath()));
+      QVERIFY2(boxes[0].text.contains("outside the program folder"), qPrintable(boxes[0].text));
+    }
+    QCOMPARE(Settings().UserName, exists ? QByteArray("linked") : QByteArray());
+    m_form.reset();
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(QFileInfo(iniPath()).isSymLink());
+    if (outside) {
+      QCOMPARE(entriesOf(elsewhere.path()), outsideEntries);
+      if (exists) QCOMPARE(test::readFile(target), bytes);
+    } else {
+      const QByteArray after = test::readFile(target);
+      QVERIFY2(after.startsWith(bytes) && after.contains("WindowState=0"), after.constData());
+    }
   }
 };
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -14,7 +15,9 @@
 #include <memory>
 
 #include "core/exception.h"
+#include "platform/profile.h"
 #include "platform/programfolder.h"
+#include "settings/filenotices.h"
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
 #include "tests/fixture.h"
@@ -313,20 +316,26 @@ class TstLangChanger : public QObject {
     QCOMPARE(Tr(Text::sMask), u"Mask 2"_s);
   }
 
-  void refusedRewriteRaisesAndLaterLoadTranslates_data() {
-    QTest::addColumn<bool>("readOnlyFolder");
-    row("name too long for a temporary file beside it", false);
-    row("read-only folder", true);
+  void refusedRewriteAppliesTheFileAsItIs_data() {
+    QTest::addColumn<QString>("refusal");
+    row("name too long for a temporary file beside it", "long name");
+    row("read-only folder", "read-only");
+    row("rewritten, the file would pass 16 MiB", "too large");
   }
 
-  void refusedRewriteRaisesAndLaterLoadTranslates() {
-    QFETCH(bool, readOnlyFolder);
+  // A language whose file cannot be rewritten still loads: every entry it holds applies (its bare keys are no
+  // entries yet), the texts are refilled, and then the refusal is shown, once. The file stays as it was.
+  void refusedRewriteAppliesTheFileAsItIs() {
+    QFETCH(QString, refusal);
     // The save goes through a temporary file named after the target with a suffix: beside a file whose
     // name has the longest length allowed, that name cannot exist.
-    const QString name = readOnlyFolder ? u"english.lng"_s : QString(251, QLatin1Char('l')) + u".lng"_s;
-    const QByteArray bytes = raw("[Translations]\r\nTestForm.Caption=English\r\nbare\r\nsMask=Mask\r\n");
+    const QString name =
+        refusal == QLatin1String("long name") ? QString(251, QLatin1Char('l')) + u".lng"_s : u"english.lng"_s;
+    QByteArray bytes = raw("[Translations]\r\nTestForm.Caption=English\r\nbare\r\nsMask=Mask\r\n");
+    // Line breaks that the rewrite doubles: 9 MB of them would become 18.
+    if (refusal == QLatin1String("too large")) bytes += QByteArray(9'000'000, '\n');
     QVERIFY(writeFile(langPath(name), bytes));
-    if (readOnlyFolder) {
+    if (refusal == QLatin1String("read-only")) {
       QVERIFY(QFile::setPermissions(m_dir->filePath(u"languages"_s),
                                     QFileDevice::ReadOwner | QFileDevice::ExeOwner));
       QFile probe(langPath(u"probe"_s));
@@ -334,25 +343,127 @@ class TstLangChanger : public QObject {
         QSKIP("folder permissions do not bind this user (root); the long-name row covers the refusal");
     }
     Settings().DefaultLang = name;
-    const QString expected = u"Cannot create file \"%1\". "_s.arg(langPath(name));
-    try {
-      LoadLanguage();
-      QFAIL("the rewrite was not refused");
-    } catch (const Exception& error) {
-      const QString message = QString::fromUtf8(error.what());
-      QVERIFY2(message.startsWith(expected) && message.size() > expected.size(), qPrintable(message));
-    }
-    // The new path is kept; no form was translated and no text refilled.
-    QCOMPARE(LangChanger().LangFile(), langPath(name));
-    QCOMPARE(observe("form.caption"), u"Designed title"_s);
-    QCOMPARE(Tr(Text::sMask), QString());
-    QCOMPARE(readFile(langPath(name)), bytes);
-    QCOMPARE(languageFolder(), QStringList{name});
-
+    test::ModalAnswerer answerer;
     LoadLanguage();
+    const QList<test::AnsweredBox> boxes = answerer.take();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, u"An error occurred in the application."_s);
+    const QString expected = u"Cannot create file \"%1\". "_s.arg(langPath(name));
+    QVERIFY2(
+        boxes[0].informativeText.startsWith(expected) && boxes[0].informativeText.size() > expected.size(),
+        qPrintable(boxes[0].informativeText));
+    if (refusal == QLatin1String("too large"))
+      QVERIFY2(boxes[0].informativeText.contains(u"16 MiB"_s), qPrintable(boxes[0].informativeText));
+    QCOMPARE(LangChanger().LangFile(), langPath(name));
     QCOMPARE(observe("form.caption"), u"English"_s);
     QCOMPARE(Tr(Text::sMask), u"Mask"_s);
     QCOMPARE(readFile(langPath(name)), bytes);
+    QCOMPARE(languageFolder(), QStringList{name});
+
+    // Loaded again, the file is applied again without another try, and without another message.
+    m_form->setWindowTitle(u"Designed title"_s);
+    LoadLanguage();
+    QCOMPARE(answerer.count(), 0);
+    QCOMPARE(observe("form.caption"), u"English"_s);
+    QCOMPARE(readFile(langPath(name)), bytes);
+  }
+
+  // A file larger than any language file can be is neither read nor rewritten: it counts as missing, and
+  // the user is told so, once a run, whichever language is chosen in between.
+  void fileOverTheLimitIsNeitherReadNorRewritten() {
+    QByteArray bytes = raw("[Translations]\r\nTestForm.Caption=Large\r\nbare\r\nsMask=Mask\r\n");
+    bytes += QByteArray(profile::kMaxFileSize + 1 - bytes.size(), '\n');
+    QVERIFY(writeFile(langPath(), bytes));
+    QVERIFY(writeFile(langPath(u"other.lng"_s), raw("[Translations]\r\nsMask=Other\r\n")));
+    test::ModalAnswerer answerer;
+    LoadLanguage();
+    const QList<test::AnsweredBox> boxes = answerer.take();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes[0].text, FileProblemText(FileProblem::TooLarge, langPath()));
+    QVERIFY2(boxes[0].text.startsWith(langPath() + u"\r\n"_s) && boxes[0].text.contains(u"16 MiB"_s),
+             qPrintable(boxes[0].text));
+    QCOMPARE(observe("form.caption"), u"Designed title"_s);
+    QCOMPARE(Tr(Text::sMask), u"sMask"_s);
+    QVERIFY(readFile(langPath()) == bytes);
+    QCOMPARE(languageFolder(), (QStringList{u"english.lng"_s, u"other.lng"_s}));
+
+    for (const QString& name : {u"other.lng"_s, u"english.lng"_s}) {
+      Settings().DefaultLang = name;
+      LoadLanguage();
+    }
+    QCOMPARE(answerer.count(), 0);
+    QCOMPARE(Tr(Text::sMask), u"sMask"_s);
+    QVERIFY(readFile(langPath()) == bytes);
+  }
+
+  // A file of one line break after the other has the most lines a file of its size can hold, and its rewrite
+  // doubles it. Loading it costs about twice its size at most: its lines are walked, never stored one by one,
+  // and the rewritten file is never held beside the old one.
+  void manyLinesCostAboutTheirSize() {
+    const qint64 size = 8'000'000;
+    QByteArray bytes = raw("[Translations]\nTestForm.Caption=Lines\nsMask=Mask\n");
+    bytes += QByteArray(size - bytes.size(), '\n');
+    QVERIFY(writeFile(langPath(), bytes));
+    const qsizetype lines = bytes.count('\n');
+    bytes.clear();
+    const std::optional<qint64> peak = test::peakMemoryGrowth([] { LoadLanguage(); });
+    if (!peak) QSKIP("no peak of the resident memory that can be started anew (or a sanitizer build)");
+    QCOMPARE(observe("form.caption"), u"Lines"_s);
+    QCOMPARE(Tr(Text::sMask), u"Mask"_s);
+    QCOMPARE(QFileInfo(langPath()).size(), size + lines);  // every line now ends with CR LF
+    QVERIFY2(*peak <= 2 * size + 4 * 1024 * 1024,
+             qPrintable(u"peak %1 MiB above the start for a file of %2 MB"_s
+                            .arg(double(*peak) / (1 << 20), 0, 'f', 1)
+                            .arg(size / 1'000'000)));
+  }
+
+  void linkOutOfTheFolderIsAppliedNotRewritten_data() {
+    QTest::addColumn<bool>("outside");
+    row("link to a file outside the program folder", true);
+    row("link to a file inside it", false);
+  }
+
+  // A language file that is a symbolic link out of the program folder applies as it is (its bare keys are no
+  // entries) and is never rewritten through the link; the user is told once a run. A link that stays inside
+  // the folder is rewritten through, as any language file.
+  void linkOutOfTheFolderIsAppliedNotRewritten() {
+    QFETCH(bool, outside);
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString target =
+        outside ? elsewhere.filePath(u"shared.lng"_s) : m_dir->filePath(u"shared/shared.lng"_s);
+    const QByteArray bytes =
+        raw("[Translations]\r\nTestForm.Caption=Linked\r\nTestForm.lblName.Caption\r\nsMask=Mask\r\n");
+    QVERIFY(writeFile(target, bytes));
+    QVERIFY(QFile::link(target, langPath()));
+    QVERIFY(writeFile(langPath(u"other.lng"_s), raw("[Translations]\r\nsMask=Other\r\n")));
+    test::ModalAnswerer answerer;
+    LoadLanguage();
+    QCOMPARE(observe("form.caption"), u"Linked"_s);
+    QCOMPARE(Tr(Text::sMask), u"Mask"_s);
+    QVERIFY(QFileInfo(langPath()).isSymLink());
+    if (!outside) {
+      QCOMPARE(answerer.count(), 0);
+      QCOMPARE(
+          readFile(target),
+          raw("[Translations]\r\nTestForm.Caption=Linked\r\nTestForm.lblName.Caption=\r\nsMask=Mask\r\n"));
+      QCOMPARE(observe("lblName.text"), QString());
+      return;
+    }
+    QCOMPARE(answerer.takeTexts(), QStringList{FileProblemText(FileProblem::LinkOutside, langPath())});
+    QCOMPARE(readFile(target), bytes);
+    QCOMPARE(entriesOf(elsewhere.path()), QStringList{u"shared.lng"_s});
+    QCOMPARE(observe("lblName.text"), u"Name"_s);
+    // Chosen again after another language: applied again, not told again.
+    for (const QString& name : {u"other.lng"_s, u"english.lng"_s}) {
+      m_form->setWindowTitle(u"Designed title"_s);
+      Settings().DefaultLang = name;
+      LoadLanguage();
+    }
+    QCOMPARE(answerer.count(), 0);
+    QCOMPARE(observe("form.caption"), u"Linked"_s);
+    QCOMPARE(readFile(target), bytes);
   }
 
   void unreadableFileRaisesAndStaysAsItIs() {

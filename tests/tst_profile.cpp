@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <optional>
 
 #include "tests/testfiles.h"
 
@@ -46,6 +48,51 @@ bool changesOneLine(const QByteArray& before, const QByteArray& after) {
   qsizetype tail = 0;
   while (tail < common - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
   return a.size() - head - tail == 1 && b.size() - head - tail <= 1;
+}
+
+// A folder in memory where the machine has one: the random tests below write thousands of files, and each
+// replace is synced, which on a disk costs milliseconds.
+std::unique_ptr<QTemporaryDir> memoryFolder() {
+  if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+    return std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/tst_profile-XXXXXX"));
+  return std::make_unique<QTemporaryDir>();
+}
+
+// A random file in the format's own alphabet: headers, entries, comments, quotes, blanks, every kind of line
+// break, a byte order mark and zero bytes, in names that differ in letter case only.
+QByteArray randomProfile(QRandomGenerator& random) {
+  static const QList<QByteArray> pieces = {"[",
+                                           "]",
+                                           "=",
+                                           ";",
+                                           " ",
+                                           "\t",
+                                           "\r",
+                                           "\n",
+                                           "\r\n",
+                                           "a",
+                                           "A",
+                                           "b",
+                                           "S",
+                                           "s",
+                                           "T",
+                                           "\"",
+                                           "'",
+                                           "1",
+                                           "-",
+                                           "0x",
+                                           "k",
+                                           "[S]",
+                                           "[s]",
+                                           "[T]",
+                                           "a=",
+                                           "A=1",
+                                           "b=x",
+                                           "\n[S]\n",
+                                           QByteArray("\0", 1)};
+  QByteArray bytes = random.bounded(10) == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+  for (int i = random.bounded(40); i > 0; --i) bytes += pieces[random.bounded(pieces.size())];
+  return bytes;
 }
 
 }  // namespace
@@ -521,6 +568,132 @@ class TstProfile : public QObject {
     QVERIFY(profile::WriteFileAtomically(filePath(), bytes));
     QCOMPARE(readFile(filePath()), bytes);
     QCOMPARE(folderEntries(), QStringList{"test.ini"});
+  }
+
+  // A write of many entries at once leaves exactly the file that the writes one by one would have left,
+  // written once; and the lookup of many keys at once answers as the single lookups do. Random files of the
+  // format's own pieces and random entries, valid and refused ones, in names that differ in case only.
+  void manyAtOnceAnswerAsOneByOne() {
+    const std::unique_ptr<QTemporaryDir> folder = memoryFolder();
+    QVERIFY(folder->isValid());
+    const QString batch = folder->filePath(QStringLiteral("batch.ini"));
+    const QString single = folder->filePath(QStringLiteral("single.ini"));
+    const QList<QByteArray> sections = {"S", "s", "T", "U", "", "x]"};
+    const QList<QByteArray> keys = {"a", "A", "b", "k", "", "=", ";a"};
+    const QList<QByteArray> values = {"", "1", "x y", " x", "\"q\"", "'", "0x10", "v\r"};
+    QRandomGenerator random(20251208);
+    int writes = 0;
+    for (int round = 0; round < 3000; ++round) {
+      const QByteArray before = randomProfile(random);
+      const auto snapshot = profile::FileSnapshot::FromBytes(before);
+      for (const QByteArray& section : sections) {
+        const QList<std::optional<QByteArrayView>> found = snapshot.FindValues(section, keys);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+          QCOMPARE(found[i].has_value(), snapshot.HasKey(section, keys[i]));
+          if (found[i]) QCOMPARE(found[i]->toByteArray(), snapshot.ReadString(section, keys[i], {}, INT_MAX));
+        }
+      }
+
+      QList<profile::Entry> entries;
+      for (int i = 1 + random.bounded(6); i > 0; --i) {
+        // Mostly storable names, now and then one that is refused and ends the run.
+        const bool odd = random.bounded(8) == 0;
+        entries.append({sections[random.bounded(odd ? sections.size() : 4)],
+                        keys[random.bounded(odd ? keys.size() : 4)], values[random.bounded(values.size())]});
+      }
+      QVERIFY(writeFile(batch, before) && writeFile(single, before));
+      qsizetype oneByOne = 0;
+      while (oneByOne < entries.size() &&
+             profile::WriteString(single, entries[oneByOne].section, entries[oneByOne].key,
+                                  entries[oneByOne].value))
+        ++oneByOne;
+      const qsizetype atOnce = profile::WriteStrings(batch, entries);
+      writes += int(oneByOne);
+      if (atOnce != oneByOne || readFile(batch) != readFile(single)) {
+        QFAIL(qPrintable(QStringLiteral("round %1: file %2, %3 entries: %4 written at once, %5 one by one")
+                             .arg(round)
+                             .arg(QString::fromLatin1(before.toPercentEncoding()))
+                             .arg(entries.size())
+                             .arg(atOnce)
+                             .arg(oneByOne)));
+      }
+    }
+    QVERIFY2(writes > 3000, "the random entries were nearly all refused");
+  }
+
+  void fileOverTheLimitIsLeftAlone_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QByteArray>("value");  // written to [S] k, which holds "v"
+    QTest::addColumn<bool>("read");         // the file is read: [S] k is found
+    QTest::addColumn<bool>("written");
+    QTest::newRow("exactly the limit: read, and written at the same size")
+        << profile::kMaxFileSize << QByteArray("w") << true << true;
+    QTest::newRow("exactly the limit: a write that would pass it is refused")
+        << profile::kMaxFileSize << QByteArray("longer") << true << false;
+    QTest::newRow("one byte over the limit: neither read nor written")
+        << profile::kMaxFileSize + 1 << QByteArray("w") << false << false;
+    QTest::newRow("a hundred megabytes of line breaks")
+        << qint64(100) * 1024 * 1024 << QByteArray("w") << false << false;
+  }
+
+  // A file too large to be a real settings file reads as missing and is never written: not replaced, not
+  // cut, no temporary file left beside it.
+  void fileOverTheLimitIsLeftAlone() {
+    QFETCH(qint64, size);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, read);
+    QFETCH(bool, written);
+    const std::unique_ptr<QTemporaryDir> folder = memoryFolder();
+    const QString path = folder->filePath(QStringLiteral("large.ini"));
+    const QByteArray head = "[S]\nk=v\n";
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      QCOMPARE(file.write(head), head.size());
+      const QByteArray breaks(1 << 20, '\n');
+      for (qint64 left = size - head.size(); left > 0; left -= breaks.size())
+        QVERIFY(file.write(breaks.constData(), qMin<qint64>(left, breaks.size())) > 0);
+    }
+    QCOMPARE(QFileInfo(path).size(), size);
+
+    const profile::FileSnapshot snapshot(path);
+    QCOMPARE(snapshot.state(), read ? profile::FileState::Read : profile::FileState::TooLarge);
+    QCOMPARE(profile::ReadString(path, "S", "k", "<default>"),
+             read ? QByteArray("v") : QByteArray("<default>"));
+    QCOMPARE(profile::HasKey(path, "S", "k"), read);
+    QCOMPARE(profile::WriteString(path, "S", "k", value), written);
+    QCOMPARE(QFileInfo(path).size(), size);
+    QCOMPARE(profile::ReadString(path, "S", "k", "<default>"), written ? value
+                                                               : read  ? QByteArray("v")
+                                                                       : QByteArray("<default>"));
+    QCOMPARE(QDir(folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"large.ini"});
+  }
+
+  // A file of one line break after the other is the most lines a file of its size can hold. Reading it and
+  // writing an entry into it, as a start and an exit do, costs its bytes and a copy at most: the lines are
+  // walked, never stored one by one.
+  void manyLinesCostTheirBytesOnly() {
+    const std::unique_ptr<QTemporaryDir> folder = memoryFolder();
+    const QString path = folder->filePath(QStringLiteral("lines.ini"));
+    const qint64 size = 8 * 1024 * 1024;
+    QVERIFY(writeFile(path, QByteArray(size - 20, '\n') + "[Defaults]\nUser=ann\n"));
+
+    const std::optional<qint64> peak = test::peakMemoryGrowth([&] {
+      {
+        const profile::FileSnapshot file(path);
+        QCOMPARE(file.ReadString("Defaults", "User", {}), QByteArray("ann"));
+        QVERIFY(!file.HasKey("Defaults", "Lang"));
+        QCOMPARE(file.ReadInt("Window State", "WindowState", 7), 7);
+      }
+      QCOMPARE(profile::WriteStrings(path, {{"Defaults", "User", "bob"}, {"Defaults", "Lang", "de"}}), 2);
+    });
+    if (!peak) QSKIP("no peak of the resident memory that can be started anew (or a sanitizer build)");
+    QCOMPARE(profile::ReadString(path, "Defaults", "Lang", {}), QByteArray("de"));
+    QVERIFY2(*peak <= 2 * size + 4 * 1024 * 1024,
+             qPrintable(QStringLiteral("peak %1 MiB above the start for a file of %2 MiB")
+                            .arg(double(*peak) / (1 << 20), 0, 'f', 1)
+                            .arg(size >> 20)));
   }
 };
 

@@ -45,7 +45,7 @@ class tst_Startup : public test::GuiFixture {
   void storedDisplayType();
   void storedLanguage();
   void withoutLanguagesFolder();
-  void failingStepSkipsTheRest();
+  void refusedLanguageRewriteDoesNotStopTheStart();
   void languageMenu_data();
   void languageMenu();
   void choosingLanguage_data();
@@ -246,12 +246,13 @@ void tst_Startup::withoutLanguagesFolder() {
   QCOMPARE(m_boxes->takeTexts(), QStringList{"sErrorInIP"});
   QCOMPARE(Tr(Text::sMask), "sMask");
   QCOMPARE(m_form->command("actCalculate")->text(), "Calculate");
-  QCOMPARE(control<QGroupBox>("gbResult")->title(), "Result");
   QCOMPARE(control<QComboBox>("cbType")->currentText(), "Binary");
   QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
 }
 
-void tst_Startup::failingStepSkipsTheRest() {
+// A language file that cannot be rewritten does not cut the start short: the file applies as it is, the
+// stored display type is selected, the first calculation runs, and the refusal is shown once.
+void tst_Startup::refusedLanguageRewriteDoesNotStopTheStart() {
   QVERIFY(copyShippedLanguages());
   // No temporary file can exist beside a file whose name has the longest length allowed, so the language
   // file's rewrite is refused. The file needs one: a line without "=" is turned into an entry.
@@ -261,6 +262,7 @@ void tst_Startup::failingStepSkipsTheRest() {
   QVERIFY(bare.open(QIODevice::Append));
   QVERIFY(bare.write("sBareKey\r\n") > 0);
   bare.close();
+  const QByteArray bytes = test::readFile(folder("languages/" + name));
   QVERIFY(writeDefaults("DefaultLang=" + name.toLatin1() + "\r\nDefaultTypeConvert=2\r\n"));
   QVERIFY(startWindow());
 
@@ -268,18 +270,14 @@ void tst_Startup::failingStepSkipsTheRest() {
   QCOMPARE(boxes.size(), 1);
   QCOMPARE(boxes[0].text, "An error occurred in the application.");
   QVERIFY2(boxes[0].informativeText.startsWith("Cannot create file"), qPrintable(boxes[0].informativeText));
-  // The steps before the error ran...
   QCOMPARE(checkedLanguage(), name);
   QCOMPARE(m_form->windowTitle(), "Quorvane 1.0.2");
   QCOMPARE(control<QLineEdit>("edAddress")->text(), "192.168.28.6");
-  // ...the language, the display type and the calculation did not.
-  QCOMPARE(Tr(Text::sMask), QString());
-  QCOMPARE(control<QComboBox>("cbType")->currentIndex(), -1);
-  QVERIFY(resultsEmpty());
-  // The window is open and works.
-  QVERIFY(m_form->isVisible());
-  m_form->command("actCalculate")->trigger();
+  QCOMPARE(Tr(Text::sMask), "Subnet mask");
+  QCOMPARE(control<QComboBox>("cbType")->currentIndex(), 2);
   QCOMPARE(control<TEdit>("edNetwork")->text(), "192.168.28.0");
+  QVERIFY(m_form->isVisible());
+  QCOMPARE(test::readFile(folder("languages/" + name)), bytes);
 }
 
 void tst_Startup::languageMenu_data() {

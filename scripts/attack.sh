@@ -315,8 +315,121 @@ attack_geometry_fuzz() {
   fi
 }
 
+# cpu_ticks PID: the user and system time the process has used so far, in clock ticks.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null; }
+
+# settled PID: true once the process has used no CPU for half a second (its start-up is over and it waits in
+# its event loop, or in a message box), or has ended.
+settled() {
+  local before after
+  before=$(cpu_ticks "$1") || return 0
+  sleep 0.5
+  after=$(cpu_ticks "$1") || return 0
+  [ "$before" = "$after" ]
+}
+
+# measure_run NAME FOLDER [ULIMIT_KB]: starts the program of FOLDER under /usr/bin/time (with a limit of its
+# address space when given), lets it finish its start-up, ends it with SIGTERM as a logout does (the exit writes
+# the settings) and sets run_rc, run_start_ms, run_exit_ms, run_rss_kb and run_err (its standard error).
+measure_run() {
+  local name=$1 folder=$2 limit=${3:-unlimited} runtime timer pid begin sent
+  runtime=$(runtime_folder)
+  begin=$(now_ms)
+  (
+    ulimit -v "$limit"
+    XDG_RUNTIME_DIR=$runtime exec /usr/bin/time -f '%e %M %x' -o "$work/$name.time" "$folder/quorvane"
+  ) >"$work/$name.out" 2>"$work/$name.err" &
+  timer=$!
+  started+=("$timer")
+  pid=
+  wait_for 5000 pgrep -P "$timer" >/dev/null && pid=$(pgrep -P "$timer")
+  [ -n "$pid" ] && started+=("$pid")
+  # The first ticks may come before the process has read anything: wait for the socket, then for quiet.
+  [ -n "$pid" ] && wait_for 15000 test -S "$runtime/TQuorvaneForm.socket"
+  [ -n "$pid" ] && wait_for 600000 settled "$pid"
+  run_start_ms=$(($(now_ms) - begin))
+  sent=$(now_ms)
+  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null
+  wait "$timer"
+  run_exit_ms=$(($(now_ms) - sent))
+  read -r _ run_rss_kb run_rc <<<"$(tail -n 1 "$work/$name.time")"
+  # GNU time reports a death by a signal on a line of its own.
+  if grep -q "terminated by signal" "$work/$name.time"; then
+    run_rc=$((128 + $(grep -o "signal [0-9]*" "$work/$name.time" | grep -o "[0-9]*")))
+    run_start_ms=$((run_start_ms))
+  fi
+  run_err=$(cat "$work/$name.err")
+}
+
+# Item: files of many lines and files too large. A settings or language file costs at most about twice its
+# size in memory and a time linear in it, the exit reads the settings file once; a file over 16 MiB is refused
+# with a message naming it, never rewritten, and the program still opens. Each case prints the exit code, the
+# start (until the process is quiet), the exit (from SIGTERM to its end) and the peak resident memory beyond
+# that of a start with no files at all.
+attack_files() {
+  echo "== files: settings and language files of many lines, and files over 16 MiB"
+  if [ ! -x /usr/bin/time ]; then
+    fail "files: /usr/bin/time is missing (apt-get install time)"
+    return
+  fi
+  local folder base_rss size extra name
+  folder=$(program_folder)
+  measure_run files-baseline "$folder"
+  base_rss=$run_rss_kb
+  echo "  no settings or language file: exit code $run_rc, start $run_start_ms ms, exit $run_exit_ms ms," \
+    "peak RSS $((base_rss / 1024)) MiB"
+
+  # name | file | bytes | how it is made
+  local -a cases=(
+    "settings-100M-LF|quorvane.ini|104857600|lf"
+    "settings-10M-LF|quorvane.ini|10485760|lf"
+    "settings-8M-CRLF-lines|quorvane.ini|16000000|crlf"
+    "language-8M-LF|languages/english.lng|8000000|lf"
+    "language-100M-LF|languages/english.lng|104857600|lf"
+  )
+  local entry file kind before after
+  for entry in "${cases[@]}"; do
+    IFS='|' read -r name file size kind <<<"$entry"
+    folder=$(program_folder)
+    mkdir -p "$folder/languages"
+    if [ "$kind" = lf ]; then
+      head -c "$size" /dev/zero | tr '\0' '\n' >"$folder/$file"
+    else
+      yes $'\r' | head -c "$size" >"$folder/$file"
+    fi
+    before=$(md5sum <"$folder/$file")
+    measure_run "$name" "$folder" 8000000
+    extra=$(((run_rss_kb - base_rss) * 1024))
+    echo "  $name ($size bytes): exit code $run_rc, start $run_start_ms ms, exit $run_exit_ms ms," \
+      "peak RSS $((run_rss_kb / 1024)) MiB, beyond the baseline $((extra / 1048576)) MiB" \
+      "($(awk -v e="$extra" -v s="$size" 'BEGIN { printf "%.2f", e / s }') x the file)"
+    ((run_rc == 0)) || { fail "$name: exit code $run_rc"; continue; }
+    if ((size > 16777216)); then
+      after=$(md5sum <"$folder/$file")
+      [ "$before" = "$after" ] && echo "    the file was left as it was" || fail "$name: the file was changed"
+      if grep -q "larger than 16 MiB" <<<"$run_err"; then
+        echo "    the user was told: $(grep -m 1 "larger than 16 MiB" <<<"$run_err" | sed "s|$folder/||")"
+      else
+        fail "$name: no message about the file's size"
+      fi
+    else
+      # Twice the file's size and a margin for the noise of a whole program's start.
+      ((extra <= 2 * size + 16 * 1048576)) || fail "$name: more than twice the file's size in memory"
+      if [ "$file" = quorvane.ini ]; then
+        # The exit kept every line break and added its settings after them.
+        if cmp -s -n "$size" "$folder/$file" <(if [ "$kind" = lf ]; then head -c "$size" /dev/zero | tr '\0' '\n'; else yes $'\r' | head -c "$size"; fi) &&
+          grep -q "WindowState=" "$folder/$file"; then
+          echo "    the exit wrote its settings after the $size bytes of line breaks"
+        else
+          fail "$name: the exit did not write its settings, or lost lines"
+        fi
+      fi
+    fi
+  done
+}
+
 sections=("$@")
-((${#sections[@]})) || sections=(kills exit-box signals silent-starts simultaneous-starts geometry-fuzz)
+((${#sections[@]})) || sections=(kills exit-box signals silent-starts simultaneous-starts files geometry-fuzz)
 for section in "${sections[@]}"; do
   case $section in
     kills) attack_kills ;;
@@ -324,6 +437,7 @@ for section in "${sections[@]}"; do
     signals) attack_signals ;;
     silent-starts) attack_silent_starts ;;
     simultaneous-starts) attack_simultaneous_starts ;;
+    files) attack_files ;;
     geometry-fuzz) attack_geometry_fuzz ;;
     *)
       echo "unknown section: $section" >&2

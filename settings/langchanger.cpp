@@ -404,11 +404,12 @@ void LoadLanguage() {
   QString problem;
   const std::optional<profile::FileSnapshot> file = translator.loadLangFile(
       isPlainFileName(name) ? ProgramFolder() + QStringLiteral("/languages/") + name : QString(), &problem);
-  if (file) translator.translateForms(OpenForms(), *file);
+  const QList<QWidget*> forms = OpenForms();
+  if (file) translator.translateForms(forms, *file);
   refillTextTable(file);
   // Told once all is applied: a file that could not be rewritten still gives its language, and what the
   // user is told is in that language.
-  QWidget* owner = OpenForms().value(0);
+  QWidget* owner = forms.value(0);
   if (!problem.isEmpty()) ShowUnhandledError(owner, problem);
   ShowFileProblems(owner);
 }

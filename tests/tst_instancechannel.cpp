@@ -200,8 +200,8 @@ class tst_InstanceChannel : public QObject {
                                      << "wl-wayland-1";
     QTest::newRow("Wayland by its path in the runtime folder")
         << "wayland" << QByteArray() << QByteArray("/run/user/1000/wayland-1") << "wl-wayland-1";
-    QTest::newRow("Wayland elsewhere")
-        << "wayland-egl" << QByteArray() << QByteArray("/tmp/w/wayland-1") << "wl-%2Ftmp%2Fw%2Fwayland-1";
+    QTest::newRow("Wayland elsewhere") << "wayland-egl" << QByteArray() << QByteArray("/opt/seat/wayland-1")
+                                       << "wl-%2Fopt%2Fseat%2Fwayland-1";
     QTest::newRow("Wayland default") << "wayland" << QByteArray() << QByteArray() << "wl-wayland-0";
     QTest::newRow("offscreen shares nothing") << "offscreen" << QByteArray(":0") << QByteArray() << "";
   }

@@ -22,6 +22,7 @@
 #include <QMetaProperty>
 #include <QPointer>
 #include <QSet>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -75,10 +76,14 @@ QList<QObject*> objectsOf(QObject* root) {
   return objects;
 }
 
-// A parent's childrenRect and childrenRegion are its children's geometry by definition: moving a named
-// control changes them on the control's parent, which is no write of the translator's.
+// A parent's childrenRect and childrenRegion are its children's geometry by definition, and the size hints
+// of a widget with a layout are its children's sizes summed by the layout: moving or sizing a named control
+// changes them on the control's ancestors, which is no write of the translator's. The ancestors' real
+// geometry stays compared, and the window is held to the screens below.
 bool isChildrenSummary(const QMetaProperty& property) {
-  return qstrcmp(property.name(), "childrenRect") == 0 || qstrcmp(property.name(), "childrenRegion") == 0;
+  static const char* const kSummaries[] = {"childrenRect", "childrenRegion", "sizeHint", "minimumSizeHint"};
+  return std::any_of(std::begin(kSummaries), std::end(kSummaries),
+                     [&](const char* name) { return qstrcmp(property.name(), name) == 0; });
 }
 
 QHash<QObject*, ObjectState> snapshot(QObject* root, bool all) {

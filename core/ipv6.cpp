@@ -120,6 +120,8 @@ std::string zoneName(Ipv6 network, int nibbles) {
 
 }  // namespace
 
+std::optional<Ipv4> ParseDottedQuad(std::string_view text) { return parseDottedTail(text); }
+
 std::optional<Ipv6> ParseIpv6(std::string_view text) {
   std::array<std::uint16_t, 8> groups{};
   int count = 0;

@@ -28,6 +28,11 @@ using Ipv6 = U128;
 // inet_pton would stop reading there.
 std::optional<Ipv6> ParseIpv6(std::string_view text);
 
+// An IPv4 address by the rule of the dotted tail above: exactly four decimal parts 0..255 without leading
+// zeros, nothing before or after. The planner's lists read IPv4 this way, so that "010.0.0.1" is an error
+// rather than 8.0.0.1, and an address followed by a blank and more text is never taken for the address.
+std::optional<Ipv4> ParseDottedQuad(std::string_view text);
+
 // An address as people paste it, split into its parts.
 struct PastedIpv6 {
   Ipv6 address;

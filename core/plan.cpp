@@ -1,10 +1,10 @@
 // Blocks, counts, address text and grid rows of the subnet planner.
 #include "core/plan.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
-#include <cstring>
+
+#include "core/addressinput.h"
+#include "core/ipv6.h"
 
 namespace quorvane {
 
@@ -42,23 +42,15 @@ Block CoveringBlock(const Range& range) {
 }
 
 std::optional<Address> ReadAddressText(std::string_view text) {
-  // The longest IPv6 text inet_pton accepts is 45 characters (six groups and a dotted quad); anything longer
-  // is rejected without copying it. The copy supplies the terminating NUL and keeps a NUL inside the text
-  // from cutting it short.
-  char buffer[48];
-  if (text.size() >= sizeof buffer || text.find('\0') != std::string_view::npos) return std::nullopt;
-  std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
+  // The program's own readers: IPv6 as inet_pton reads it, IPv4 as a strict dotted quad.
   if (text.find(':') == std::string_view::npos) {
-    in_addr v4{};
-    if (inet_pton(AF_INET, buffer, &v4) != 1) return std::nullopt;
-    return Address{U128(ntohl(v4.s_addr)), kIpv4Width};
+    const std::optional<Ipv4> v4 = ParseDottedQuad(text);
+    if (!v4) return std::nullopt;
+    return Address{U128(*v4), kIpv4Width};
   }
-  in6_addr v6{};
-  if (inet_pton(AF_INET6, buffer, &v6) != 1) return std::nullopt;
-  std::uint64_t halves[2] = {0, 0};
-  for (int i = 0; i < 16; ++i) halves[i / 8] = (halves[i / 8] << 8) | v6.s6_addr[i];
-  return Address{U128(halves[0], halves[1]), kIpv6Width};
+  const std::optional<Ipv6> v6 = ParseIpv6(text);
+  if (!v6) return std::nullopt;
+  return Address{*v6, kIpv6Width};
 }
 
 void AppendAddressText(Address address, std::string& out) {
@@ -77,14 +69,7 @@ void AppendAddressText(Address address, std::string& out) {
     out.append(text, p);
     return;
   }
-  in6_addr v6{};
-  for (int i = 0; i < 16; ++i) {
-    const std::uint64_t half = i < 8 ? address.value.hi : address.value.lo;
-    v6.s6_addr[i] = static_cast<std::uint8_t>(half >> (56 - 8 * (i % 8)));
-  }
-  char text[INET6_ADDRSTRLEN];
-  inet_ntop(AF_INET6, &v6, text, sizeof text);
-  out += text;
+  out += FormatIpv6(address.value);
 }
 
 std::string WriteAddressText(Address address) {
@@ -138,32 +123,28 @@ std::optional<int> parsePrefix(std::string_view digits, int width, bool& outOfRa
 std::optional<Block> ReadBlockText(std::string_view text, PlanError& error) {
   const std::string_view trimmed = TrimBlanks(text);
   error = PlanError::BadNetwork;
-  const std::size_t slash = trimmed.find('/');
-  if (slash != std::string_view::npos) {
-    const std::optional<Address> address = ReadAddressText(TrimBlanks(trimmed.substr(0, slash)));
-    if (!address) return std::nullopt;
+  // The same split of an address and its mask as the main window's paste: "a/len", "a /len", "a mask",
+  // "a/mask". Text without a separator is a bare address.
+  const std::optional<std::pair<std::string, std::string>> parts = SplitAddressAndMask(trimmed);
+  const std::optional<Address> address = ReadAddressText(parts ? std::string_view(parts->first) : trimmed);
+  if (!address) return std::nullopt;
+  if (!parts) return BlockOf(*address, address->width);
+  const std::string_view mask = parts->second;
+  if (mask.front() == '/') {
     bool outOfRange = false;
-    const std::optional<int> prefix =
-        parsePrefix(TrimBlanks(trimmed.substr(slash + 1)), address->width, outOfRange);
+    const std::optional<int> prefix = parsePrefix(TrimBlanks(mask.substr(1)), address->width, outOfRange);
     if (!prefix) {
       if (outOfRange) error = PlanError::PrefixOutOfRange;
       return std::nullopt;
     }
     return BlockOf(*address, *prefix);
   }
-  const std::size_t blank = trimmed.find_first_of(" \t");
-  if (blank != std::string_view::npos) {
-    const std::optional<Address> address = ReadAddressText(trimmed.substr(0, blank));
-    const std::optional<Address> mask = ReadAddressText(TrimBlanks(trimmed.substr(blank)));
-    if (!address || !mask || address->width != kIpv4Width || mask->width != kIpv4Width) return std::nullopt;
-    // The mask's leading ones; it must have no other bit set.
-    const int prefix = CountLeadingZeros(~mask->value & WidthMask(kIpv4Width)) - (128 - kIpv4Width);
-    if (PrefixMask(prefix, kIpv4Width) != mask->value) return std::nullopt;
-    return BlockOf(*address, prefix);
-  }
-  const std::optional<Address> address = ReadAddressText(trimmed);
-  if (!address) return std::nullopt;
-  return BlockOf(*address, address->width);
+  // A dotted mask, IPv4 only, with its ones contiguous from the top.
+  const std::optional<Address> dotted = ReadAddressText(mask);
+  if (address->width != kIpv4Width || !dotted || dotted->width != kIpv4Width) return std::nullopt;
+  const int prefix = CountLeadingZeros(~dotted->value & WidthMask(kIpv4Width)) - (128 - kIpv4Width);
+  if (PrefixMask(prefix, kIpv4Width) != dotted->value) return std::nullopt;
+  return BlockOf(*address, prefix);
 }
 
 Outcome<Block> ReadNetwork(std::string_view text) {

@@ -83,11 +83,11 @@ void AppendRangeBlocks(const Range& range, std::vector<Block>& out);
 // The smallest single block that holds the whole range.
 Block CoveringBlock(const Range& range);
 
-// Reads one address: IPv4 as a strict dotted quad, IPv6 in any text form of the C library's reader.
-// The text is taken exactly as it stands: no blanks, no prefix, no zone.
+// Reads one address: IPv4 as a strict dotted quad (ParseDottedQuad), IPv6 by ParseIpv6, the program's own
+// readers. The text is taken exactly as it stands: no blanks, no prefix, no zone.
 std::optional<Address> ReadAddressText(std::string_view text);
 
-// Writes an address: dotted decimal for IPv4, the C library's compressed form for IPv6.
+// Writes an address: dotted decimal for IPv4, the RFC 5952 form (FormatIpv6) for IPv6.
 std::string WriteAddressText(Address address);
 // The same appended to `out`, without a temporary string (the planner writes millions of them).
 void AppendAddressText(Address address, std::string& out);
@@ -133,7 +133,9 @@ class Outcome {
 };
 
 // Reads the network to plan in: "address/prefix" (host bits set are cleared, so 10.1.2.3/8 is 10.0.0.0/8),
-// for IPv4 also "address mask" with a contiguous dotted mask, and a bare address as a one-address block.
+// for IPv4 also "address mask" and "address/mask" with a contiguous dotted mask, and a bare address as a
+// one-address block. Address and mask are split as the main window splits a pasted pair
+// (SplitAddressAndMask).
 // Blanks, tabs and CR around the text are dropped. Fails with BadNetwork, or PrefixOutOfRange for a prefix
 // number above the family's width.
 Outcome<Block> ReadNetwork(std::string_view text);

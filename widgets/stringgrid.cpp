@@ -7,33 +7,42 @@
 
 namespace quorvane {
 
+void ShapeGrid(QTableView* grid) {
+  grid->verticalHeader()->hide();
+  grid->verticalHeader()->setDefaultSectionSize(18);
+  grid->verticalHeader()->setMinimumSectionSize(18);
+  grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  grid->horizontalHeader()->setHighlightSections(false);
+  grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setTabKeyNavigation(false);
+  grid->setWordWrap(false);
+  if (QWidget* form = grid->window(); form != grid) {
+    grid->setAccessibleName(form->windowTitle());
+    form->installEventFilter(grid);
+  }
+}
+
+bool NameAfterFormCaption(QTableView* grid, QObject* watched, QEvent* event) {
+  if (watched != grid->window() || event->type() != QEvent::WindowTitleChange) return false;
+  grid->setAccessibleName(grid->window()->windowTitle());
+  return true;
+}
+
 TStringGrid::TStringGrid(QWidget* parent, const QString& name, const QRect& rect, int columns, int rows)
     : TControl<QTableWidget>(rows - 1, columns, parent) {
   PlaceControl(this, name, rect);
-  verticalHeader()->hide();
-  verticalHeader()->setDefaultSectionSize(18);
-  verticalHeader()->setMinimumSectionSize(18);
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  horizontalHeader()->setHighlightSections(false);
-  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setTabKeyNavigation(false);
-  setWordWrap(false);
+  ShapeGrid(this);
   for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
   for (int r = 0; r < rows - 1; ++r)
     for (int c = 0; c < columns; ++c) setItem(r, c, new QTableWidgetItem);
   if (rows > 1) setCurrentCell(0, 0);
-  if (QWidget* form = window(); form != this) {
-    setAccessibleName(form->windowTitle());
-    form->installEventFilter(this);
-  }
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == window() && event->type() == QEvent::WindowTitleChange)
-    setAccessibleName(window()->windowTitle());
+  NameAfterFormCaption(this, watched, event);
   return QTableWidget::eventFilter(watched, event);
 }
 

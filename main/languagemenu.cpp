@@ -2,6 +2,7 @@
 #include <QActionGroup>
 #include <QDir>
 
+#include "forms/frmplanner.h"
 #include "main/quorvaneform.h"
 #include "platform/programfolder.h"
 #include "settings/langchanger.h"
@@ -70,6 +71,7 @@ void TQuorvaneForm::ChangeLang(QAction* item) {
   Settings().DefaultLang = item->property(kFileProperty).toString();
   item->setChecked(true);
   LoadLanguage();
+  if (m_planner) m_planner->refreshTexts();
   // A language's entry for the display-type items clears the selection; the display type itself stays.
   selectTypeConvert();
 }

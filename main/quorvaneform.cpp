@@ -55,6 +55,7 @@ const CommandData kCommands[] = {
     {"actHome", "Help", "Visit Homepage", "Visit Homepage", 3, kNone},
     {"actMail", "Help", "E-mail to author", "E-mail to author", 4, kNone},
     {"actAbout", "Help", "About...", "About...", 1, kNone},
+    {"actPlanner", "Tools", "Subnet planner", "Subnet planner", 0, Qt::CTRL | Qt::Key_P},
 };
 
 // Places of the result rows: label, first column and second column share a row top.
@@ -148,6 +149,7 @@ void TQuorvaneForm::createCommands() {
   bind(command("actWhatNew"), &QAction::triggered, &TQuorvaneForm::actWhatNewExecute);
   bind(command("actMail"), &QAction::triggered, &TQuorvaneForm::actMailExecute);
   bind(command("actAbout"), &QAction::triggered, &TQuorvaneForm::actAboutExecute);
+  bind(command("actPlanner"), &QAction::triggered, &TQuorvaneForm::actPlannerExecute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -175,6 +177,10 @@ void TQuorvaneForm::createMenu() {
   action->addSeparator();
   action->addAction(command("actExit"));
   bar->addMenu(action);
+
+  auto* tools = new TMenu(this, QStringLiteral("mnTools"), QStringLiteral("Tools"));
+  tools->addAction(command("actPlanner"));
+  bar->addMenu(tools);
 
   auto* help = new TMenu(this, QStringLiteral("mnHelp"), QStringLiteral("Help"));
   help->addAction(command("actWhatNew"));

@@ -19,6 +19,7 @@
 namespace quorvane {
 
 class TIPAndMask;
+class TfrmPlanner;
 
 class TQuorvaneForm : public TFormINI {
   Q_OBJECT
@@ -49,6 +50,13 @@ class TQuorvaneForm : public TFormINI {
   void actWhatNewExecute();
   void actMailExecute();
   void actAboutExecute();
+  // The subnet planner (plannercommands.cpp): one window, made when first asked for, prefilled with a network
+  // ("10.0.0.0/8") when one is given. A row chosen there comes back here and is calculated.
+  void actPlannerExecute();
+  void ShowPlanner(const QString& network);
+  TfrmPlanner* planner() const { return m_planner; }
+  // The network of the inputs as "address/prefix", empty when they do not calculate.
+  QString currentNetwork();
   // With one address: takes it. With several: lets the user choose one. True when one was chosen.
   bool SelectIpAndMask(TIPAndMask& addresses, QString& address, QString& mask);
   // The language menu (languagemenu.cpp): one radio item per file of the languages folder; choosing one
@@ -118,6 +126,7 @@ class TQuorvaneForm : public TFormINI {
   TComboBox* cbType = nullptr;
   // The seventeen result fields, in the order in which they are emptied.
   std::array<TEdit*, 17> m_results{};
+  TfrmPlanner* m_planner = nullptr;
   TEdit *edInputAddress, *edInputAddressBIN, *edInputMask, *edInputMaskBIN, *edInputMaskInverse,
       *edInputMaskInverseBIN, *edInputPrefix, *edNetwork, *edNetworkBIN, *edBroadcast, *edBroadcastBIN,
       *edMaxIP, *edMaxIPBIN, *edMinIP, *edMinIPBIN, *edHostNum, *edHostRange;

@@ -5,6 +5,7 @@ namespace quorvane {
 
 namespace {
 
+// clang-format off
 constexpr std::array<const char*, kTextCount> kKeys = {
     "sfilehelp", "sForumAddress", "sfilefaq",  "sfilehistory",  "sMask",         "sInvMask",
     "sNumHost",  "sPrefix",       "sClass",    "sErrorInIP",    "sErrorInMask",  "sBlock1",
@@ -12,7 +13,14 @@ constexpr std::array<const char*, kTextCount> kKeys = {
     "sBlock8",   "sBlock9",       "sBlock10",  "sBlock11",      "sBlock12",      "sBlock13",
     "sBlock14",  "sBlock15",      "sBlock16",  "sBlock17",      "sBlock18",      "sBlock",
     "sUse",      "sReference",    "sNoAnswer", "sStillClosing", "sFileTooLarge", "sFileLinkOutside",
+    "sPlanName", "sPlanNetwork", "sPlanMask", "sPlanFirstHost", "sPlanLastHost", "sPlanBroadcast",
+    "sPlanHosts", "sPlanFirstAddress", "sPlanLastAddress", "sPlanAddresses", "sPlanFree", "sPlanTotals",
+    "sPlanTooMany", "sSummaryTotals", "sPlanBadNetwork", "sPlanPrefixRange", "sPlanBadValue",
+    "sPlanZeroCount", "sPlanTooManySubnets", "sPlanBadLine", "sPlanReversed", "sPlanDoesNotFit",
+    "sPlanAskCopy", "sPlanAskExport", "sPlanCopying", "sPlanExporting", "sPlanExportFailed", "sPlanCsvFiles",
+    "sPlanCancel", "sPlanZeroLine",
 };
+// clang-format on
 
 }  // namespace
 

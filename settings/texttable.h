@@ -1,4 +1,4 @@
-// The text table: the 36 translatable texts that the code itself puts on screen.
+// The text table: the translatable texts that the code itself puts on screen.
 #pragma once
 
 #include <QString>
@@ -47,8 +47,39 @@ enum class Text {
   // Told of a settings or language file that is too large to read, or a link out of the program folder.
   sFileTooLarge,
   sFileLinkOutside,
+  // The subnet planner: column headers, the totals line, its messages and the questions of a long copy.
+  sPlanName,
+  sPlanNetwork,
+  sPlanMask,
+  sPlanFirstHost,
+  sPlanLastHost,
+  sPlanBroadcast,
+  sPlanHosts,
+  sPlanFirstAddress,
+  sPlanLastAddress,
+  sPlanAddresses,
+  sPlanFree,
+  sPlanTotals,
+  sPlanTooMany,
+  sSummaryTotals,
+  sPlanBadNetwork,
+  sPlanPrefixRange,
+  sPlanBadValue,
+  sPlanZeroCount,
+  sPlanTooManySubnets,
+  sPlanBadLine,
+  sPlanReversed,
+  sPlanDoesNotFit,
+  sPlanAskCopy,
+  sPlanAskExport,
+  sPlanCopying,
+  sPlanExporting,
+  sPlanExportFailed,
+  sPlanCsvFiles,
+  sPlanCancel,
+  sPlanZeroLine,
 };
-inline constexpr int kTextCount = 36;
+inline constexpr int kTextCount = 66;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

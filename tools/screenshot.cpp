@@ -3,9 +3,13 @@
 // desktop's own palette and in a dark one. Started with QT_SCALE_FACTOR=2 it renders at twice the pixels.
 // Usage: quorvane_screenshot OUTPUT_FOLDER   (writes OUTPUT_FOLDER/<language>/<variant>/<form>.png)
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
@@ -15,6 +19,7 @@
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
 #include "dialogs/ipandmask.h"
+#include "forms/frmplanner.h"
 #include "main/quorvaneform.h"
 #include "platform/adapters.h"
 #include "platform/programfolder.h"
@@ -100,7 +105,30 @@ class Renderer {
   bool m_failed = false;
 };
 
-// The five forms in one language, into `folder`.
+// The subnet planner: sizing by hosts with its free blocks, a requirement that does not read, and a summary.
+void renderPlanner(Renderer& renderer, TQuorvaneForm& form) {
+  form.ShowPlanner(QStringLiteral("192.168.0.0/24"));
+  TfrmPlanner* planner = form.planner();
+  planner->findChild<QComboBox*>(QStringLiteral("cbPlanMode"))->setCurrentIndex(TfrmPlanner::ByHosts);
+  auto* hosts = planner->findChild<QPlainTextEdit*>(QStringLiteral("mePlanHosts"));
+  hosts->setPlainText(QStringLiteral("Servers 50\nClients 20\nPrinters 10\nLink 2"));
+  planner->findChild<QCheckBox*>(QStringLiteral("cbPlanP2P"))->setChecked(true);
+  planner->actPlanExecute();
+  renderer.save(planner, QStringLiteral("planner-split"));
+  hosts->setPlainText(QStringLiteral("Servers 50\nClients twenty"));
+  planner->actPlanExecute();
+  renderer.save(planner, QStringLiteral("planner-error"));
+  auto* pages = planner->findChild<QTabWidget*>(QStringLiteral("pcPlanner"));
+  pages->setCurrentIndex(1);
+  planner->findChild<QPlainTextEdit*>(QStringLiteral("mePlanRanges"))
+      ->setPlainText(QStringLiteral("10.0.0.0/24\n10.0.1.0 - 10.0.1.255\n10.0.2.5\n"
+                                    "10.0.3.0 255.255.255.0\n2001:db8::/48, 2001:db8:1::/48"));
+  planner->actSummariseExecute();
+  renderer.save(planner, QStringLiteral("planner-summarise"));
+  planner->hide();
+}
+
+// The forms in one language, into `folder`.
 bool renderLanguage(const QString& language, const QString& folder) {
   Renderer renderer(folder);
   TQuorvaneForm form;
@@ -122,6 +150,7 @@ bool renderLanguage(const QString& language, const QString& folder) {
                                              d.addressGroup()->setItemIndex(0);
                                            });
   renderer.saveDialog<TAboutBox>(&form, QStringLiteral("about"));
+  renderPlanner(renderer, form);
   return !renderer.failed();
 }
 

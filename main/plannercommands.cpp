@@ -1,0 +1,41 @@
+// The main window's way to the subnet planner, and the planner's way back.
+#include "core/exception.h"
+#include "core/ipv4.h"
+#include "forms/frmplanner.h"
+#include "main/quorvaneform.h"
+
+namespace quorvane {
+
+QString TQuorvaneForm::currentNetwork() {
+  const Ipv4 address = InetAddr(edAddress->text().toLatin1().toStdString());
+  Ipv4 mask = kInvalid;
+  try {
+    mask = GetMask();
+  } catch (const ConvertError&) {
+    return {};
+  }
+  if (address == kInvalid || mask == kInvalid) return {};
+  return QString::fromStdString(InetNtoa(address & mask)) + u'/' + QString::number(MaskToPrefix(mask));
+}
+
+void TQuorvaneForm::actPlannerExecute() { ShowPlanner(currentNetwork()); }
+
+void TQuorvaneForm::ShowPlanner(const QString& network) {
+  if (!m_planner) {
+    m_planner = new TfrmPlanner(this);
+    connect(m_planner, &TfrmPlanner::ipv4NetworkChosen, this, [this](const QString& chosen) {
+      takeAddressArgument(chosen);
+      command("actCalculate")->trigger();
+      raise();
+      activateWindow();
+    });
+    // At merge: IPv6 rows go to the IPv6 window; connect ipv6NetworkChosen to TQuorvaneForm::ShowIPv6 here.
+    // connect(m_planner, &TfrmPlanner::ipv6NetworkChosen, this, &TQuorvaneForm::ShowIPv6);
+  }
+  if (!network.isEmpty()) m_planner->setNetwork(network);
+  m_planner->show();
+  m_planner->raise();
+  m_planner->activateWindow();
+}
+
+}  // namespace quorvane

@@ -1,6 +1,7 @@
 // The subnet planner's benchmark rows: the rows a grid draws of a split into 4,194,304 subnets, the whole
 // list written as text beside ipcalc-ng and Python's ipaddress, summarising 100,000 prefixes of each family
-// beside Python's collapse_addresses, and sizing 1,000 requirements.
+// beside Python's collapse_addresses and netmask, sizing 1,000 requirements, and the planner window's Plan
+// of the four million rows until its grid has drawn them.
 #include "bench/planner_rows.h"
 
 #include <fcntl.h>
@@ -224,6 +225,24 @@ void summaryRow(std::vector<Row>& rows, const QString& folder, int width, int re
     row.failure = QStringLiteral("Python found other blocks");
   row.result = {median(ours), run.wall, repetitions};
   rows.push_back(row);
+  // netmask reads the list from a file (-f) and writes one CIDR block a line; three runs.
+  Row netmask{QStringLiteral("  the same against netmask"), Unit::Time};
+  netmask.baselineName =
+      QStringLiteral("netmask -n -c -f FILE > FILE, a process reading the same list (3 runs)");
+  std::vector<double> theirs;
+  for (int r = 0; r < 3 && netmask.failure.isEmpty(); ++r) {
+    const ProcessRun peer =
+        runProcess({"netmask", "-n", "-c", "-f", input.toStdString()}, {}, output.toStdString());
+    QFile lines(output);
+    if (!peer.ok || !lines.open(QIODevice::ReadOnly))
+      netmask.failure = QStringLiteral("netmask is missing or failed");
+    else if (std::size_t(lines.readAll().trimmed().count('\n') + 1) != blocks)
+      netmask.failure = QStringLiteral("netmask found other blocks");
+    theirs.push_back(peer.wall);
+  }
+  netmask.result = {median(ours), theirs.empty() ? std::nullopt : std::optional<double>(median(theirs)),
+                    repetitions};
+  rows.push_back(netmask);
   // Not a goal: the same without the waits for a CPU, which a busy machine adds to the wall time.
   Row cpuRow(QStringLiteral("  the same, CPU time of the thread"));
   cpuRow.failure = row.failure;

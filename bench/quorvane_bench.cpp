@@ -524,6 +524,7 @@ void inProcessRows(std::vector<Row>& rows, const QString& work) {
     registryRows(rows, 201);
     languageRow(rows, form, 21);
     dialogRows(rows, form, 21);
+    plannerWindowRows(rows, form, 21);
   }
   plannerRows(rows, 21);
   SetAdapterSourceForTests(nullptr);

@@ -21,8 +21,8 @@ namespace {
 
 // The designed client area and the designed page of the tab control; controls are placed for these and
 // follow the edges they are anchored to when the window is resized.
-constexpr QSize kClient(660, 520);
-constexpr QSize kPage(640, 440);
+constexpr QSize kClient(720, 520);
+constexpr QSize kPage(700, 440);
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
@@ -92,7 +92,7 @@ TfrmPlanner::TfrmPlanner(QWidget* owner) : TForm(owner) {
   actSummarise = new TAction(this, QStringLiteral("actSummarise"));
   actSummarise->setText(QStringLiteral("&Summarise"));
 
-  pcPlanner = new TPageControl(client, QStringLiteral("pcPlanner"), {8, 8, 644, 466});
+  pcPlanner = new TPageControl(client, QStringLiteral("pcPlanner"), {8, 8, 704, 466});
   AnchorControl(pcPlanner, Anchor::Right | Anchor::Bottom, kClient);
   tsSplit = pcPlanner->addSheet(QStringLiteral("tsSplit"), QStringLiteral("Split"));
   tsSummarise = pcPlanner->addSheet(QStringLiteral("tsSummarise"), QStringLiteral("Summarise"));
@@ -100,9 +100,9 @@ TfrmPlanner::TfrmPlanner(QWidget* owner) : TForm(owner) {
   createSummarisePage(tsSummarise);
 
   btnPlanCopy =
-      new TButton(client, QStringLiteral("btnPlanCopy"), QStringLiteral("&Copy"), {496, 484, 75, 25});
+      new TButton(client, QStringLiteral("btnPlanCopy"), QStringLiteral("&Copy"), {556, 484, 75, 25});
   btnPlanExport =
-      new TButton(client, QStringLiteral("btnPlanExport"), QStringLiteral("&Export..."), {577, 484, 75, 25});
+      new TButton(client, QStringLiteral("btnPlanExport"), QStringLiteral("&Export..."), {637, 484, 75, 25});
   AnchorControl(btnPlanCopy, Anchor::FollowRight | Anchor::FollowBottom, kClient);
   AnchorControl(btnPlanExport, Anchor::FollowRight | Anchor::FollowBottom, kClient);
 
@@ -150,14 +150,14 @@ void TfrmPlanner::createSplitPage(TTabSheet* page) {
   btnPlan = new TButton(page, QStringLiteral("btnPlan"), actPlan->text(), {112, 113, 90, 25});
   lblPlanHosts = new TLabel(page, QStringLiteral("lblPlanHosts"),
                             QStringLiteral("&Hosts: one subnet a line, a count or a name and a count"),
-                            {328, 8, 304, 30});
+                            {328, 8, 364, 30});
   lblPlanHosts->setWordWrap(true);
   lblPlanHosts->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-  mePlanHosts = new TMemo(page, QStringLiteral("mePlanHosts"), {328, 40, 304, 98});
+  mePlanHosts = new TMemo(page, QStringLiteral("mePlanHosts"), {328, 40, 364, 98});
   lblPlanHosts->setBuddy(mePlanHosts);
-  lblPlanError = errorLabel(page, QStringLiteral("lblPlanError"), {8, 143, 624, 30});
-  sgPlan = new TDrawGrid(page, QStringLiteral("sgPlan"), {8, 176, 624, 234});
-  lblPlanTotals = new TLabel(page, QStringLiteral("lblPlanTotals"), QString(), {8, 416, 624, 15});
+  lblPlanError = errorLabel(page, QStringLiteral("lblPlanError"), {8, 143, 684, 30});
+  sgPlan = new TDrawGrid(page, QStringLiteral("sgPlan"), {8, 176, 684, 234});
+  lblPlanTotals = new TLabel(page, QStringLiteral("lblPlanTotals"), QString(), {8, 416, 684, 15});
   AnchorControl(lblPlanHosts, Anchor::Right, kPage);
   AnchorControl(mePlanHosts, Anchor::Right, kPage);
   AnchorControl(lblPlanError, Anchor::Right, kPage);
@@ -171,19 +171,19 @@ void TfrmPlanner::createSummarisePage(TTabSheet* page) {
   page->resize(kPage);
   lblPlanRanges = new TLabel(
       page, QStringLiteral("lblPlanRanges"),
-      QStringLiteral("&Networks, ranges and addresses, one a line or separated by commas"), {8, 8, 624, 30});
+      QStringLiteral("&Networks, ranges and addresses, one a line or separated by commas"), {8, 8, 684, 30});
   lblPlanRanges->setWordWrap(true);
   lblPlanRanges->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-  mePlanRanges = new TMemo(page, QStringLiteral("mePlanRanges"), {8, 40, 624, 98});
+  mePlanRanges = new TMemo(page, QStringLiteral("mePlanRanges"), {8, 40, 684, 98});
   lblPlanRanges->setBuddy(mePlanRanges);
-  btnSummarise = new TButton(page, QStringLiteral("btnSummarise"), actSummarise->text(), {8, 144, 90, 25});
-  lblSummaryError = errorLabel(page, QStringLiteral("lblSummaryError"), {106, 143, 526, 30});
-  auto* supernet = new TEdit(page, QStringLiteral("edSupernet"), {140, 179, 492, 21});
+  btnSummarise = new TButton(page, QStringLiteral("btnSummarise"), actSummarise->text(), {8, 144, 100, 25});
+  lblSummaryError = errorLabel(page, QStringLiteral("lblSummaryError"), {116, 143, 576, 30});
+  auto* supernet = new TEdit(page, QStringLiteral("edSupernet"), {140, 179, 552, 21});
   edSupernet = supernet;
   lblSupernet = sideLabel(page, QStringLiteral("lblSupernet"), QStringLiteral("Covering network"), supernet);
-  sgSummary = new TDrawGrid(page, QStringLiteral("sgSummary"), {8, 208, 624, 202});
-  sgSummary->setColumnWidths({220, 230, 230, 300});
-  lblSummaryTotals = new TLabel(page, QStringLiteral("lblSummaryTotals"), QString(), {8, 416, 624, 15});
+  sgSummary = new TDrawGrid(page, QStringLiteral("sgSummary"), {8, 208, 684, 202});
+  sgSummary->setColumnWidths({180, 180, 250, 250});
+  lblSummaryTotals = new TLabel(page, QStringLiteral("lblSummaryTotals"), QString(), {8, 416, 684, 15});
   AnchorControl(lblPlanRanges, Anchor::Right, kPage);
   AnchorControl(mePlanRanges, Anchor::Right, kPage);
   AnchorControl(lblSummaryError, Anchor::Right, kPage);
@@ -237,7 +237,7 @@ void TfrmPlanner::actPlanExecute() {
   if (table->width() != m_planWidth) {
     m_planWidth = table->width();
     if (m_planWidth == kIpv4Width)
-      sgPlan->setColumnWidths({60, 110, 95, 90, 90, 105, 50});
+      sgPlan->setColumnWidths({75, 110, 100, 95, 100, 120, 50});
     else
       sgPlan->setColumnWidths({70, 230, 230, 230, 300});
   }

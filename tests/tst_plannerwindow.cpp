@@ -428,6 +428,27 @@ class TestPlannerWindow : public test::GuiFixture {
     m_boxes->take();
   }
 
+  // A larger window gives the grids and lists the room; the buttons stay at the bottom right.
+  void resizingStretchesTheGrids() {
+    open();
+    QVERIFY(QTest::qWaitForWindowExposed(planner()));
+    const QRect grid = this->grid()->geometry(), hosts = part("mePlanHosts")->geometry();
+    const QRect copy = part("btnPlanCopy")->geometry(), totals = part("lblPlanTotals")->geometry();
+    const QRect network = part("edPlanNetwork")->geometry();
+    planner()->resize(planner()->size() + QSize(120, 90));
+    QTRY_COMPARE(this->grid()->geometry(), grid.adjusted(0, 0, 120, 90));
+    QCOMPARE(part("mePlanHosts")->geometry(), hosts.adjusted(0, 0, 120, 0));
+    QCOMPARE(part("btnPlanCopy")->geometry(), copy.translated(120, 90));
+    QCOMPARE(part("lblPlanTotals")->geometry(), totals.adjusted(0, 90, 120, 90));
+    QCOMPARE(part("edPlanNetwork")->geometry(), network);
+    // The summary page, shown only now, takes the size the window has then.
+    part<QTabWidget>("pcPlanner")->setCurrentWidget(part("tsSummarise"));
+    QTRY_COMPARE(part("sgSummary")->geometry().right(), this->grid()->geometry().right());
+    planner()->resize(planner()->minimumSize());
+    QTRY_VERIFY(part("btnPlanExport")->geometry().right() < planner()->width());
+    QVERIFY(part("sgSummary")->geometry().right() < part("tsSummarise")->width());
+  }
+
   void newLanguageRewordsTheWindow() {
     open();
     part<QComboBox>("cbPlanMode")->setCurrentIndex(TfrmPlanner::ByHosts);

@@ -387,6 +387,17 @@ class TestPlannerWindow : public test::GuiFixture {
     plan(QStringLiteral("10.0.0.0/30"), 0, QStringLiteral("31"));
     QTest::mouseClick(part<QPushButton>("btnPlanExport"), Qt::LeftButton);
     QVERIFY(test::readFile(path).startsWith("Name,Network,Mask,First host,Last host,Broadcast,Hosts\r\n\"B"));
+    // A file that cannot be written is named in a message with the system's reason.
+    const QString missing = folder(QStringLiteral("no such folder/plan.csv"));
+    SetSaveFileChooser([&](QWidget*, const QString&, const QString&) { return missing; });
+    QTest::mouseClick(part<QPushButton>("btnPlanExport"), Qt::LeftButton);
+    const QStringList told = m_boxes->takeTexts();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].startsWith(QStringLiteral("The file could not be saved:\r\n") + missing +
+                                QStringLiteral("\r\n")) &&
+                 told[0].size() > missing.size() + 34,
+             qPrintable(told[0]));
+    QVERIFY(!QFile::exists(missing));
   }
 
   void longOutputAsksAndCanBeCancelled() {

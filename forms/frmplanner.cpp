@@ -1,6 +1,7 @@
 // The subnet planner window.
 #include "forms/frmplanner.h"
 
+#include <QShortcut>
 #include <memory>
 
 #include "core/sizing.h"
@@ -31,8 +32,10 @@ QString quoted(const std::string& text) { return QString::fromUtf8(text.data(), 
 // A label that reports a rejected input: in the error colour, empty while there is nothing to report.
 TLabel* errorLabel(QWidget* parent, const QString& name, const QRect& place) {
   auto* label = new TLabel(parent, name, QString(), place);
+  // A red that reads on the window's colour, light or dark.
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor(220, 40, 40));
+  const bool dark = palette.color(QPalette::Window).lightness() < 128;
+  palette.setColor(QPalette::WindowText, dark ? QColor(255, 120, 120) : QColor(200, 0, 0));
   label->setPalette(palette);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -119,6 +122,16 @@ TfrmPlanner::TfrmPlanner(QWidget* owner) : TForm(owner) {
           [this] { btnSummarise->setText(actSummarise->text()); });
   connect(edPlanNetwork, &QLineEdit::returnPressed, actPlan, &QAction::trigger);
   connect(edPlanValue, &QLineEdit::returnPressed, actPlan, &QAction::trigger);
+  // In the lists Enter starts a new line; Ctrl+Enter plans or summarises.
+  for (const auto& [list, action] :
+       {std::pair{mePlanHosts, actPlan}, std::pair{mePlanRanges, actSummarise}}) {
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+      auto* shortcut = new QShortcut(key, list);
+      shortcut->setContext(Qt::WidgetShortcut);
+      connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
+  }
   connect(btnPlanCopy, &QPushButton::clicked, this, guarded(&TfrmPlanner::btnPlanCopyClick));
   connect(btnPlanExport, &QPushButton::clicked, this, guarded(&TfrmPlanner::btnPlanExportClick));
   connect(cbPlanMode, &QComboBox::currentIndexChanged, this, [this](int index) {

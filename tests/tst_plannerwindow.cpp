@@ -276,6 +276,13 @@ class TestPlannerWindow : public test::GuiFixture {
     QCOMPARE(part<TLabel>("lblSummaryError")->text(),
              QStringLiteral("Line 2: the range ends below its start: “10.0.0.9 - 10.0.0.3”."));
     QCOMPARE(part<TMemo>("mePlanRanges")->selectedText(), QStringLiteral("10.0.0.9 - 10.0.0.3"));
+    // Ctrl+Enter in the list summarises it.
+    QVERIFY(test::becomesActive(planner()));
+    part<TMemo>("mePlanRanges")->setPlainText(QStringLiteral("10.0.0.0/25\n10.0.0.128/25"));
+    part<TMemo>("mePlanRanges")->setFocus();
+    QTest::keyClick(part<TMemo>("mePlanRanges"), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(rows(part<TDrawGrid>("sgSummary")), QStringList{"10.0.0.0/24 10.0.0.0 10.0.0.255 256"});
+    QCOMPARE(part<TMemo>("mePlanRanges")->toPlainText(), QStringLiteral("10.0.0.0/25\n10.0.0.128/25"));
     summarise(QStringLiteral("10.0.0.0/24\n\n300.1.1.1\n"));
     QCOMPARE(part<TLabel>("lblSummaryError")->text(), QStringLiteral("Line 3 does not read: “300.1.1.1”."));
     QCOMPARE(part<TMemo>("mePlanRanges")->selectedText(), QStringLiteral("300.1.1.1"));

@@ -55,6 +55,8 @@ const CommandData kCommands[] = {
     {"actHome", "Help", "Visit Homepage", "Visit Homepage", 3, kNone},
     {"actMail", "Help", "E-mail to author", "E-mail to author", 4, kNone},
     {"actAbout", "Help", "About...", "About...", 1, kNone},
+    {"actCopyResults", "Action", "Copy results", "Copy results", 0, Qt::CTRL | Qt::SHIFT | Qt::Key_C},
+    {"actAddressDetails", "Action", "Address details", "Address details", 0, Qt::CTRL | Qt::Key_I},
 };
 
 // Places of the result rows: label, first column and second column share a row top.
@@ -148,6 +150,8 @@ void TQuorvaneForm::createCommands() {
   bind(command("actWhatNew"), &QAction::triggered, &TQuorvaneForm::actWhatNewExecute);
   bind(command("actMail"), &QAction::triggered, &TQuorvaneForm::actMailExecute);
   bind(command("actAbout"), &QAction::triggered, &TQuorvaneForm::actAboutExecute);
+  bind(command("actCopyResults"), &QAction::triggered, &TQuorvaneForm::actCopyResultsExecute);
+  bind(command("actAddressDetails"), &QAction::triggered, &TQuorvaneForm::actAddressDetailsExecute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -158,9 +162,11 @@ void TQuorvaneForm::createMenu() {
   auto* action = new TMenu(this, QStringLiteral("mnAction"), QStringLiteral("Action"));
   action->addAction(command("actCalculate"));
   action->addAction(command("actClearAll"));
+  action->addAction(command("actCopyResults"));
   action->addSeparator();
   action->addAction(command("actMyParameters"));
   action->addAction(command("actShowDiap"));
+  action->addAction(command("actAddressDetails"));
   auto* masks = new TMenu(this, QStringLiteral("mnMasks"), QStringLiteral("Masks"));
   masks->setToolTip(QStringLiteral("Masks"));
   masks->addAction(command("actSetClassA"));

@@ -1,4 +1,4 @@
-// The text table: the 36 translatable texts that the code itself puts on screen.
+// The text table: the 56 translatable texts that the code itself puts on screen.
 #pragma once
 
 #include <QString>
@@ -47,8 +47,31 @@ enum class Text {
   // Told of a settings or language file that is too large to read, or a link out of the program folder.
   sFileTooLarge,
   sFileLinkOutside,
+  // A block of the special-purpose registries as one line, and the address details' rows.
+  sReachableYes,
+  sReachableNo,
+  sReachableUnstated,
+  sPublicRoutable,
+  sDetailItem,
+  sDetailValue,
+  sDetailNetwork,
+  sDetailAddress,
+  sDetailTotal,
+  sDetailUsable,
+  sDetailAddressBlock,
+  sDetailNetworkBlock,
+  sDetailInPart,
+  sDetailClass,
+  sDetailHistorical,
+  sDetailReverseName,
+  sDetailReverseZone,
+  sDetailZoneRange,
+  sDetailClassless,
+  sDetailBits,
 };
-inline constexpr int kTextCount = 36;
+inline constexpr int kTextCount = 56;
+// The keys up to sFileLinkOutside.
+inline constexpr int kDesignedTextCount = 36;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

@@ -83,6 +83,11 @@ void TQuorvaneForm::actCalculateExecute() {
     edMinIPBIN->setText(additional(s.minHost));
     edHostNum->setText(QString::number(s.hosts));
     edHostRange->setText(QString::fromStdString(HostRangeText(s)));
+    // In binary the network and host bits of each value are drawn apart.
+    const int boundary = Settings().DefaultTypeConvert == kBinary ? s.prefix : -1;
+    for (TEdit* field : {edInputAddressBIN, edInputMaskBIN, edInputMaskInverseBIN, edNetworkBIN,
+                         edBroadcastBIN, edMaxIPBIN, edMinIPBIN})
+      field->setBitBoundary(boundary);
   } catch (const Exception&) {
     // Any other failure of the calculation: the results stay all empty, never half-written.
     clearResults();

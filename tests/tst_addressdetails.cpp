@@ -1,6 +1,8 @@
-// Tests of the address details dialog and Copy results, driven through the main window's commands.
+// Tests of the address details dialog, Copy results and the coloured network and host bits, driven through
+// the main window's commands.
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include "settings/settingsvalues.h"
 #include "settings/texttable.h"
 #include "tests/fixture.h"
+#include "widgets/bitcolours.h"
 #include "widgets/stringgrid.h"
 
 using namespace quorvane;
@@ -32,6 +35,28 @@ struct Seen {
   bool closed = false;  // the way out closed it
   QString clipboard;    // after Copy all, when it was asked for
 };
+
+QPalette darkPalette() {
+  QPalette dark(QColor(0x3A, 0x3A, 0x3E), QColor(0x2B, 0x2B, 0x2E));
+  dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
+  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(role, QColor(0xE8, 0xE8, 0xE8));
+  return dark;
+}
+
+// Pixels of the image between x0 and x1 nearer to `colour` than to any of `others`, and near it.
+int pixelsOf(const QImage& image, int x0, int x1, const QColor& colour, const QList<QColor>& others) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = std::max(0, x0); x < std::min(x1, image.width()); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      const int near = ColourDistance(pixel, colour);
+      bool nearest = near < 160;
+      for (const QColor& other : others) nearest = nearest && near < ColourDistance(pixel, other);
+      count += nearest ? 1 : 0;
+    }
+  return count;
+}
 
 }  // namespace
 
@@ -350,6 +375,109 @@ class TestAddressDetails : public test::GuiFixture {
     QCOMPARE(m_form->command("actAddressDetails")->text(), "A&ddress details");
     QCOMPARE(m_form->command("actCopyResults")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     QCOMPARE(m_form->command("actAddressDetails")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
+  }
+
+  // The colours themselves, on the desktop's palette, a dark one, and palettes whose link colours are
+  // unreadable on their background.
+  void bitColoursAreReadable_data() {
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QTest::newRow("dark") << darkPalette();
+    QPalette faint = QApplication::style()->standardPalette();
+    faint.setColor(QPalette::Link, QColor(0xE0, 0xE0, 0xF0));
+    faint.setColor(QPalette::LinkVisited, QColor(0xF0, 0xE0, 0xE0));
+    QTest::newRow("faint links on light") << faint;
+    QPalette deep = darkPalette();
+    deep.setColor(QPalette::Link, QColor(0x10, 0x10, 0x40));
+    deep.setColor(QPalette::LinkVisited, QColor(0x30, 0x10, 0x10));
+    QTest::newRow("deep links on dark") << deep;
+    QPalette shades = darkPalette();
+    shades.setColor(QPalette::Link, QColor(0x74, 0xB4, 0xFF));
+    shades.setColor(QPalette::LinkVisited, QColor(0x74, 0xB4, 0xFF).lighter(120));
+    QTest::newRow("visited links a shade of links") << shades;
+  }
+
+  void bitColoursAreReadable() {
+    QFETCH(QPalette, palette);
+    QPalette field = palette;
+    // The result fields draw on the button face.
+    field.setColor(QPalette::Base, palette.color(QPalette::Button));
+    const BitColours colours = BinaryBitColours(field);
+    const QColor background = field.color(QPalette::Base);
+    QVERIFY2(ContrastRatio(colours.network, background) >= kMinimumTextContrast,
+             qPrintable(colours.network.name()));
+    QVERIFY2(ContrastRatio(colours.host, background) >= kMinimumTextContrast,
+             qPrintable(colours.host.name()));
+    QVERIFY2(ColourDistance(colours.network, colours.host) >= kDistinctColours,
+             qPrintable(colours.network.name() + ' ' + colours.host.name()));
+  }
+
+  void contrastRatioKnownValues() {
+    QCOMPARE(qRound(ContrastRatio(Qt::black, Qt::white) * 100), 2100);
+    QCOMPARE(qRound(ContrastRatio(Qt::white, Qt::white) * 100), 100);
+    // #767676 on white is the lightest grey that passes 4.5:1.
+    QVERIFY(ContrastRatio(QColor(0x76, 0x76, 0x76), Qt::white) >= 4.5);
+    QVERIFY(ContrastRatio(QColor(0x77, 0x77, 0x77), Qt::white) < 4.5);
+  }
+
+  // The binary fields draw the network bits in one colour and the host bits in the other, on light and dark
+  // desktops; the text, a selection of it and what Ctrl+C copies are as without colours.
+  void binaryFieldsDrawBitsApart_data() {
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+  }
+
+  void binaryFieldsDrawBitsApart() {
+    QFETCH(bool, dark);
+    if (dark) QApplication::setPalette(darkPalette());
+    start();
+    setInputs("192.168.28.6", "/20");
+    m_form->command("actCalculate")->trigger();
+    auto* field = control<TEdit>("edNetworkBIN");
+    QCOMPARE(field->text(), "11000000.10101000.00010000.00000000");
+    QCOMPARE(field->bitBoundary(), 20);
+    const BitColours colours = BinaryBitColours(field->palette());
+    const int boundary = field->cursorRect(22).left();  // before the 21st bit: 20 digits and 2 dots
+    const QImage image = field->grab().toImage();
+    const QPalette& p = field->palette();
+    // Every colour the field may show: background, plain text, selection and the two bit colours.
+    const QList<QColor> plain{p.color(QPalette::Base), p.color(QPalette::Text), p.color(QPalette::Highlight),
+                              p.color(QPalette::HighlightedText)};
+    const auto count = [&](const QImage& image, int x0, int x1, const QColor& colour) {
+      const QColor other = colour == colours.network ? colours.host : colours.network;
+      return pixelsOf(image, x0, x1, colour, plain + QList<QColor>{other});
+    };
+    QVERIFY(count(image, 0, boundary, colours.network) > 20);
+    QCOMPARE(count(image, boundary + 1, image.width(), colours.network), 0);
+    QVERIFY(count(image, boundary + 1, image.width(), colours.host) > 20);
+    QCOMPARE(count(image, 0, boundary - 1, colours.host), 0);
+
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), field->text());
+    // Selected whole, it is drawn in the selection's colours only, as a field without bit colours is.
+    const QImage selected = field->grab().toImage();
+    field->setBitBoundary(-1);
+    QCOMPARE(selected, field->grab().toImage());
+    field->setBitBoundary(20);
+
+    // Another display type has no bits to tell apart.
+    control<QComboBox>("cbType")->setCurrentIndex(1);
+    Q_EMIT control<QComboBox>("cbType")->activated(1);
+    QCOMPARE(field->text(), "3232239616");
+    QCOMPARE(field->bitBoundary(), -1);
+    // The other fields of the second column: every value's network bits come first.
+    for (const char* name : {"edInputAddressBIN", "edInputMaskBIN", "edInputMaskInverseBIN", "edBroadcastBIN",
+                             "edMinIPBIN", "edMaxIPBIN"})
+      QCOMPARE(control<TEdit>(name)->bitBoundary(), -1);
+    control<QComboBox>("cbType")->setCurrentIndex(0);
+    Q_EMIT control<QComboBox>("cbType")->activated(0);
+    for (const char* name : {"edInputAddressBIN", "edInputMaskBIN", "edInputMaskInverseBIN", "edBroadcastBIN",
+                             "edMinIPBIN", "edMaxIPBIN", "edNetworkBIN"})
+      QCOMPARE(control<TEdit>(name)->bitBoundary(), 20);
+    QCOMPARE(control<TEdit>("edHostRange")->bitBoundary(), -1);
   }
 };
 

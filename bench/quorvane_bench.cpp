@@ -36,6 +36,7 @@
 #include "core/display.h"
 #include "core/mask.h"
 #include "core/subnet.h"
+#include "dialogs/dlgaddressdetails.h"
 #include "dialogs/dlgselectaddresses.h"
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
@@ -501,6 +502,22 @@ void dialogRows(std::vector<Row>& rows, TQuorvaneForm& form, int repetitions) {
             painted);
       },
       [&](bool& painted) { return bareDialogUse(form, bareChoice, painted); }));
+  // The rows of 192.168.28.6/27 are worked out as the command does, registry lookups included.
+  rows.push_back(dialogRow(
+      QStringLiteral("dialog Address details: open, fill, close"),
+      QStringLiteral("bare QDialog with a 2 x 12 QTableWidget and two buttons"), repetitions,
+      [&](bool& painted) {
+        return dialogUse(
+            form, dlgAddressDetails,
+            [](TdlgAddressDetails* d) {
+              d->setRows(AddressDetailRows(CalculateSubnet(0xC0A81C06u, 0xFFFFFFE0u)));
+            },
+            painted);
+      },
+      [&](bool& painted) {
+        return bareDialogUse(
+            form, [](QDialog* d) { bareGrid(d, 2, 12); }, painted);
+      }));
 }
 
 void inProcessRows(std::vector<Row>& rows, const QString& work) {

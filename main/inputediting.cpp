@@ -39,20 +39,31 @@ void TQuorvaneForm::rejectInput(QLineEdit* field, const QString& message) {
   field->setFocus();
 }
 
+bool TQuorvaneForm::readRequest(Ipv4& address, Ipv4& mask) {
+  address = InetAddr(inputBytes(edAddress));
+  if (address == kInvalid) {
+    rejectInput(edAddress, Tr(Text::sErrorInIP));
+    return false;
+  }
+  try {
+    mask = GetMask();
+  } catch (const ConvertError&) {
+    // A prefix whose number does not convert is a faulty mask like any other.
+    mask = kInvalid;
+  }
+  if (mask == kInvalid) {
+    rejectInput(edMask, Tr(Text::sErrorInMask));
+    return false;
+  }
+  return true;
+}
+
 void TQuorvaneForm::actCalculateExecute() {
   // The results are either all written or all emptied. On success every field is overwritten, so they
   // are emptied only on the way to a message: a field's text layout is the costliest part of a calculation.
   try {
-    const Ipv4 address = InetAddr(inputBytes(edAddress));
-    if (address == kInvalid) return rejectInput(edAddress, Tr(Text::sErrorInIP));
-    Ipv4 mask;
-    try {
-      mask = GetMask();
-    } catch (const ConvertError&) {
-      // A prefix whose number does not convert is a faulty mask like any other.
-      mask = kInvalid;
-    }
-    if (mask == kInvalid) return rejectInput(edMask, Tr(Text::sErrorInMask));
+    Ipv4 address, mask;
+    if (!readRequest(address, mask)) return;
 
     const Subnet s = CalculateSubnet(address, mask);
     edInputAddress->setText(dotted(s.address));
@@ -72,6 +83,11 @@ void TQuorvaneForm::actCalculateExecute() {
     edMinIPBIN->setText(additional(s.minHost));
     edHostNum->setText(QString::number(s.hosts));
     edHostRange->setText(QString::fromStdString(HostRangeText(s)));
+    // In binary the network and host bits of each value are drawn apart.
+    const int boundary = Settings().DefaultTypeConvert == kBinary ? s.prefix : -1;
+    for (TEdit* field : {edInputAddressBIN, edInputMaskBIN, edInputMaskInverseBIN, edNetworkBIN,
+                         edBroadcastBIN, edMaxIPBIN, edMinIPBIN})
+      field->setBitBoundary(boundary);
   } catch (const Exception&) {
     // Any other failure of the calculation: the results stay all empty, never half-written.
     clearResults();

@@ -56,6 +56,8 @@ const CommandData kCommands[] = {
     {"actMail", "Help", "E-mail to author", "E-mail to author", 4, kNone},
     {"actAbout", "Help", "About...", "About...", 1, kNone},
     {"actPlanner", "Tools", "Subnet planner", "Subnet planner", 0, Qt::CTRL | Qt::Key_P},
+    {"actCopyResults", "Action", "Copy results", "Copy results", 0, Qt::CTRL | Qt::SHIFT | Qt::Key_C},
+    {"actAddressDetails", "Action", "Address details", "Address details", 0, Qt::CTRL | Qt::Key_I},
 };
 
 // Places of the result rows: label, first column and second column share a row top.
@@ -150,6 +152,8 @@ void TQuorvaneForm::createCommands() {
   bind(command("actMail"), &QAction::triggered, &TQuorvaneForm::actMailExecute);
   bind(command("actAbout"), &QAction::triggered, &TQuorvaneForm::actAboutExecute);
   bind(command("actPlanner"), &QAction::triggered, &TQuorvaneForm::actPlannerExecute);
+  bind(command("actCopyResults"), &QAction::triggered, &TQuorvaneForm::actCopyResultsExecute);
+  bind(command("actAddressDetails"), &QAction::triggered, &TQuorvaneForm::actAddressDetailsExecute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -160,9 +164,11 @@ void TQuorvaneForm::createMenu() {
   auto* action = new TMenu(this, QStringLiteral("mnAction"), QStringLiteral("Action"));
   action->addAction(command("actCalculate"));
   action->addAction(command("actClearAll"));
+  action->addAction(command("actCopyResults"));
   action->addSeparator();
   action->addAction(command("actMyParameters"));
   action->addAction(command("actShowDiap"));
+  action->addAction(command("actAddressDetails"));
   auto* masks = new TMenu(this, QStringLiteral("mnMasks"), QStringLiteral("Masks"));
   masks->setToolTip(QStringLiteral("Masks"));
   masks->addAction(command("actSetClassA"));

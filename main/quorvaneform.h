@@ -57,6 +57,11 @@ class TQuorvaneForm : public TFormINI {
   TfrmPlanner* planner() const { return m_planner; }
   // The network of the inputs as "address/prefix", empty when they do not calculate.
   QString currentNetwork();
+  // The results as text and the address details (resultcommands.cpp).
+  void actCopyResultsExecute();
+  void actAddressDetailsExecute();
+  // The labelled lines that Copy results puts on the clipboard; empty when there are no results.
+  QString ResultsText() const;
   // With one address: takes it. With several: lets the user choose one. True when one was chosen.
   bool SelectIpAndMask(TIPAndMask& addresses, QString& address, QString& mask);
   // The language menu (languagemenu.cpp): one radio item per file of the languages folder; choosing one
@@ -107,6 +112,9 @@ class TQuorvaneForm : public TFormINI {
   void selectTypeConvert();
   void clearResults();
   void rejectInput(QLineEdit* field, const QString& message);
+  // Reads both inputs as Calculate does; on a faulty one shows Calculate's message, selects that input and
+  // gives false.
+  bool readRequest(Ipv4& address, Ipv4& mask);
   void setClassMask(const char* mask);
   // Writes the address and mask of a command-line argument into the inputs.
   void takeAddressArgument(const QString& argument);

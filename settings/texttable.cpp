@@ -19,6 +19,11 @@ constexpr std::array<const char*, kTextCount> kKeys = {
     "sPlanZeroCount", "sPlanTooManySubnets", "sPlanBadLine", "sPlanReversed", "sPlanDoesNotFit",
     "sPlanAskCopy", "sPlanAskExport", "sPlanCopying", "sPlanExporting", "sPlanExportFailed", "sPlanCsvFiles",
     "sPlanCancel", "sPlanZeroLine",
+    "sReachableYes", "sReachableNo", "sReachableUnstated", "sPublicRoutable",
+    "sDetailItem", "sDetailValue", "sDetailNetwork", "sDetailAddress",
+    "sDetailTotal", "sDetailUsable", "sDetailAddressBlock", "sDetailNetworkBlock",
+    "sDetailInPart", "sDetailClass", "sDetailHistorical", "sDetailReverseName",
+    "sDetailReverseZone", "sDetailZoneRange", "sDetailClassless", "sDetailBits",
 };
 // clang-format on
 

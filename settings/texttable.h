@@ -78,8 +78,29 @@ enum class Text {
   sPlanCsvFiles,
   sPlanCancel,
   sPlanZeroLine,
+  // A block of the special-purpose registries as one line, and the address details' rows.
+  sReachableYes,
+  sReachableNo,
+  sReachableUnstated,
+  sPublicRoutable,
+  sDetailItem,
+  sDetailValue,
+  sDetailNetwork,
+  sDetailAddress,
+  sDetailTotal,
+  sDetailUsable,
+  sDetailAddressBlock,
+  sDetailNetworkBlock,
+  sDetailInPart,
+  sDetailClass,
+  sDetailHistorical,
+  sDetailReverseName,
+  sDetailReverseZone,
+  sDetailZoneRange,
+  sDetailClassless,
+  sDetailBits,
 };
-inline constexpr int kTextCount = 66;
+inline constexpr int kTextCount = 86;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

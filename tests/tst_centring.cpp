@@ -31,6 +31,7 @@ class tst_Centring : public test::GuiFixture {
       const char* dialogClass;
     } dialogs[] = {{"actShowInfo", "quorvane::TdlgShowInfo"},
                    {"actShowDiap", "quorvane::TdlgShowDiap"},
+                   {"actAddressDetails", "quorvane::TdlgAddressDetails"},
                    {"actMyParameters", "quorvane::TdlgSelectAddresses"},
                    {"actAbout", "quorvane::TAboutBox"},
                    {"actCalculate", "QMessageBox"}};

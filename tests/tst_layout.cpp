@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/dlgaddressdetails.h"
 #include "dialogs/dlgselectaddresses.h"
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
@@ -24,12 +25,13 @@ using namespace quorvane;
 
 namespace {
 
-enum class Form { MainWindow, MaskTable, ReservedBlocks, OwnAddresses, About };
+enum class Form { MainWindow, MaskTable, ReservedBlocks, OwnAddresses, About, AddressDetails };
 const QList<std::pair<Form, const char*>> kForms = {{Form::MainWindow, "main window"},
                                                     {Form::MaskTable, "mask table"},
                                                     {Form::ReservedBlocks, "reserved blocks"},
                                                     {Form::OwnAddresses, "own addresses"},
-                                                    {Form::About, "about box"}};
+                                                    {Form::About, "about box"},
+                                                    {Form::AddressDetails, "address details"}};
 
 QString describe(const QWidget* control, const QString& what, QSize need, QSize room) {
   return QStringLiteral("%1: %2 needs %3 x %4, has %5 x %6")
@@ -161,6 +163,19 @@ QStringList clippedTexts(QWidget* form) {
     }
     if (header->length() > grid->viewport()->width())
       problems << describe(grid, "columns", {header->length(), 0}, {grid->viewport()->width(), 0});
+    // The address details wrap a long cell onto more lines of a taller row: every line must fit.
+    if (grid->objectName() == "sgDetails") {
+      const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+      for (int row = 1; row <= grid->rowCount(); ++row)
+        for (int column = 0; column < grid->columnCount(); ++column) {
+          const QRect room(0, 0, grid->columnWidth(column) - 2 * textMargin - 1, grid->rowHeight(row - 1));
+          const QRect need =
+              grid->fontMetrics().boundingRect(room, Qt::TextWordWrap, grid->cell(column, row));
+          if (!fits(need.size(), room.size()) || need.width() > room.width())
+            problems << describe(grid, QStringLiteral("cell %1,%2").arg(column).arg(row), need.size(),
+                                 room.size());
+        }
+    }
     // The masks are what the table is for; the reserved blocks' uses may be cut, the grid's hint shows them.
     if (grid->objectName() != "sgMask") continue;
     const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
@@ -262,6 +277,12 @@ QWidget* tst_Layout::open(Form form, const QString& language) {
     case Form::About:
       m_dialog.reset(shown = new TAboutBox(m_form.get()));
       break;
+    case Form::AddressDetails: {
+      auto* dialog = new TdlgAddressDetails(m_form.get());
+      m_dialog.reset(shown = dialog);
+      dialog->setRows(AddressDetailRows(CalculateSubnet(0xC0A81C06u, 0xFFFFFFE0u)));
+      break;
+    }
   }
   if (m_dialog) {
     LangChanger().TranslateForm(m_dialog.get());

@@ -542,6 +542,10 @@ void tst_MainWindow::commandTable_data() {
   row("actHome", "Help", "Visit Homepage", "Visit Homepage", true);
   row("actMail", "Help", "E-mail to author", "E-mail to author", true);
   row("actAbout", "Help", "About...", "About...", true);
+  row("actCopyResults", "Action", "Copy results", "Copy results", false,
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
+  row("actAddressDetails", "Action", "Address details", "Address details", false,
+      {QKeySequence(Qt::CTRL | Qt::Key_I)});
 }
 
 void tst_MainWindow::commandTable() {
@@ -582,7 +586,7 @@ QString menuTree(const QList<QAction*>& actions) {
 
 void tst_MainWindow::menuAndToolBar() {
   QCOMPARE(menuTree(m_form->menuBar()->actions()),
-           "Action[actCalculate actClearAll - actMyParameters actShowDiap "
+           "Action[actCalculate actClearAll actCopyResults - actMyParameters actShowDiap actAddressDetails "
            "Masks[actSetClassA actSetClassB actSetClassC - actShowInfo] - Select language[] - actExit] "
            "Tools[actPlanner] Help[actWhatNew actHome actMail - actAbout]");
   QCOMPARE(control<QMenu>("mnMasks")->toolTip(), "Masks");

@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
@@ -291,6 +292,29 @@ std::vector<Address> hostileAddresses(std::mt19937_64& rng, int randomPerFamily)
   return out;
 }
 
+// The reserved-blocks dialog's rows of a shipped language file: the cells of the entries it shows, sBlock1
+// to sBlock18 without sBlock6.
+QList<QStringList> reservedBlockRows(const QString& language) {
+  QMap<QString, QString> entries;
+  for (const QString& line : sourceFile(QStringLiteral("languages/") + language).split('\n')) {
+    const qsizetype equals = line.indexOf('=');
+    if (equals > 0) entries.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+  }
+  QList<QStringList> rows;
+  for (int key = 1; key <= 18; ++key) {
+    if (key != 6) rows << entries.value(QStringLiteral("sBlock%1").arg(key)).split(QStringLiteral("{ENTER}"));
+  }
+  return rows;
+}
+
+// A reference cell names one of the block's references: "RFC 1122" for "RFC 1122, Section 3.2.1.3".
+bool namesReference(const Block& block, const QString& cell) {
+  const QString references = QString::fromUtf8(block.rfc.data(), qsizetype(block.rfc.size()));
+  return QRegularExpression(QStringLiteral("(^|, )%1(,|$)").arg(QRegularExpression::escape(cell)))
+      .match(references)
+      .hasMatch();
+}
+
 }  // namespace
 
 class TestRegistry : public QObject {
@@ -450,6 +474,48 @@ class TestRegistry : public QObject {
     QCOMPARE(flagWords(*b), flags);
     QCOMPARE(QString::fromUtf8(b->terminated.data(), qsizetype(b->terminated.size())), terminated);
     QCOMPARE(b->deprecated(), !terminated.isEmpty());
+  }
+
+  // The reserved-blocks dialog shows seventeen blocks of the table: in every shipped language each row's
+  // block is a block of the table with a prefix the mask field takes, its reference is one of the block's,
+  // and the languages list the same blocks in the same order. The English uses are the registry's names.
+  void reservedBlockRowsAgreeWithTable_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("english") << "english.lng";
+    QTest::newRow("german") << "german.lng";
+    QTest::newRow("russian") << "russian.lng";
+  }
+
+  void reservedBlockRowsAgreeWithTable() {
+    QFETCH(QString, language);
+    const QList<QStringList> rows = reservedBlockRows(language);
+    const QList<QStringList> english = reservedBlockRows(QStringLiteral("english.lng"));
+    QCOMPARE(rows.size(), 17);
+    QStringList blocks;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+      const QStringList& cells = rows[r];
+      const QString where = QStringLiteral("row %1: ").arg(r + 1) + cells.join(QStringLiteral(" | "));
+      QVERIFY2(cells.size() == 3 && !cells[1].trimmed().isEmpty(), qPrintable(where));
+      const Block* block = findBlock(cells[0]);
+      QVERIFY2(block && block->family == 4, qPrintable(where + " is no block of the table"));
+      QVERIFY2(block->prefix >= 1 && block->prefix <= 31, qPrintable(where + " cannot be chosen"));
+      QVERIFY2(namesReference(*block, cells[2]), qPrintable(where + " names another reference"));
+      QVERIFY2(!blocks.contains(cells[0]), qPrintable(where + " is listed twice"));
+      blocks << cells[0];
+      QCOMPARE(cells[0], english[r][0]);
+      QCOMPARE(cells[2], english[r][2]);
+      if (language == QLatin1String("english.lng")) {
+        // Typographic quotes stand for the registry's plain ones.
+        QString name = cells[1];
+        name.replace(QChar(0x201C), '"').replace(QChar(0x201D), '"');
+        QCOMPARE(name, QString::fromUtf8(block->name.data(), qsizetype(block->name.size())));
+      }
+    }
+    // The spaces a user looks up most are all there.
+    for (const char* wanted :
+         {"10.0.0.0/8", "172.16.0.0/12", "192.168.0.0/16", "100.64.0.0/10", "127.0.0.0/8", "169.254.0.0/16",
+          "192.0.2.0/24", "198.51.100.0/24", "203.0.113.0/24", "198.18.0.0/15", "224.0.0.0/4", "240.0.0.0/4"})
+      QVERIFY2(blocks.contains(QLatin1String(wanted)), wanted);
   }
 
   void snapshotDateIsTheDataFolders() {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/dlgaddressdetails.h"
 #include "dialogs/dlgselectaddresses.h"
 #include "dialogs/dlgshowdiap.h"
 #include "dialogs/dlgshowinfo.h"
@@ -151,6 +152,11 @@ bool renderLanguage(const QString& language, const QString& folder) {
                                            });
   renderer.saveDialog<TAboutBox>(&form, QStringLiteral("about"));
   renderPlanner(renderer, form);
+  renderer.saveDialog<TdlgAddressDetails>(
+      &form, QStringLiteral("dialog-address-details"), [](TdlgAddressDetails& d) {
+        // 192.0.0.9/29: a block of its own inside a larger one.
+        d.setRows(AddressDetailRows(CalculateSubnet(0xC0000009u, 0xFFFFFFF8u)));
+      });
   return !renderer.failed();
 }
 

@@ -15,6 +15,7 @@
 #include <QTextLayout>
 #include <limits>
 
+#include "widgets/bitcolours.h"
 #include "widgets/edit.h"
 
 namespace quorvane {
@@ -93,6 +94,16 @@ QPixmap framePixmap(const QWidget* field) {
   }
   QPixmapCache::insert(key, frame);
   return frame;
+}
+
+// The text position where the host bits of a binary value begin: after `networkBits` binary digits.
+int hostBitsStart(const QString& text, int networkBits) {
+  int digits = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'0' && text[i] != u'1') continue;
+    if (digits++ == networkBits) return int(i);
+  }
+  return int(text.size());
 }
 
 // The context menu's entries use the line edit's own words, so that they read as in every other edit of
@@ -333,7 +344,24 @@ void TEdit::paintEvent(QPaintEvent*) {
     selections << range;
   }
   const QPointF origin(area.x() - m_scroll, area.y() + (area.height() - fontMetrics().height() + 1) / 2);
+  if (m_bitBoundary < 0) return layout().layout().draw(&painter, origin, selections);
+  // The text twice, each time in its colour and clipped to its bits; the selection draws over both.
+  const BitColours colours = BinaryBitColours(palette());
+  const int boundary = std::clamp(int(origin.x()) + layout().xOf(hostBitsStart(m_text, m_bitBoundary)),
+                                  area.left(), area.right() + 1);
+  painter.setClipRect(QRect(area.left(), area.top(), boundary - area.left(), area.height()));
+  painter.setPen(colours.network);
   layout().layout().draw(&painter, origin, selections);
+  painter.setClipRect(QRect(boundary, area.top(), area.right() + 1 - boundary, area.height()));
+  painter.setPen(colours.host);
+  layout().layout().draw(&painter, origin, selections);
+}
+
+void TEdit::setBitBoundary(int networkBits) {
+  networkBits = std::max(networkBits, -1);
+  if (networkBits == m_bitBoundary) return;
+  m_bitBoundary = networkBits;
+  update();
 }
 
 void TEdit::changeEvent(QEvent* event) {

@@ -48,6 +48,13 @@ class TEdit : public TControl<QWidget> {
   // Puts the selected text on the clipboard; nothing happens without a selection.
   void copy() const;
 
+  // For a value in binary: the digits of its first `networkBits` bits are drawn in the network colour and
+  // the others in the host colour (BinaryBitColours); a dot goes with the bit before it. -1, the default,
+  // draws the whole text in the text colour. Only the drawing changes: the text, its selection (drawn in
+  // the selection colours) and what is copied stay as they are.
+  void setBitBoundary(int networkBits);
+  int bitBoundary() const { return m_bitBoundary; }
+
   // The text area inside the frame, and where a position of the text is drawn in it (widget coordinates).
   QRect textArea() const;
   int positionAt(const QPoint& point) const;
@@ -88,6 +95,7 @@ class TEdit : public TControl<QWidget> {
   int m_anchor = 0;
   int m_cursor = 0;
   int m_scroll = 0;  // how far the text is scrolled to the left, in pixels
+  int m_bitBoundary = -1;
   bool m_dragging = false;
   qint64 m_doubleClickTime = 0;  // when the last double-click came, for a triple-click
   QPoint m_doubleClickPoint;

@@ -61,6 +61,14 @@ void TStringGrid::setColumnWidths(std::initializer_list<int> widths) {
   for (const int width : widths) setColumnWidth(column++, width);
 }
 
+void TStringGrid::setDataRowCount(int rows) {
+  const int old = rowCount();
+  setRowCount(rows);
+  for (int r = old; r < rows; ++r)
+    for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
+  if (old == 0 && rows > 0) setCurrentCell(0, 0);
+}
+
 int TStringGrid::currentDataRow() const { return currentRow() < 0 ? 1 : currentRow() + 1; }
 
 }  // namespace quorvane

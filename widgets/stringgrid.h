@@ -25,6 +25,8 @@ class TStringGrid : public TControl<QTableWidget> {
   void setCell(int column, int row, const QString& text);
   void setColumnWidths(std::initializer_list<int> widths);
   int currentDataRow() const;  // 1-based, as the grid's rows count with the header
+  // The number of rows below the header; new rows come with empty cells.
+  void setDataRowCount(int rows);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -49,6 +49,7 @@ const CommandData kCommands[] = {
     {"actSetClassC", "Action", "Subnetted as Class C", "Subnetted as Class C", 12, kNone},
     {"actShowInfo", "Action", "Subnet Mask Info", "Subnet Mask Info", 13, kNone},
     {"actExit", "Action", "Exit", "Exit", 0, Qt::ALT | Qt::Key_F4},
+    {"actIPv6", "Tools", "IPv6 calculator", "IPv6 calculator", 0, Qt::CTRL | Qt::Key_6},
     {"actHelp", "Help", "Help", "Help", 5, Qt::Key_F1},
     {"actFAQ", "Help", "FAQ", "FAQ", 6, Qt::CTRL | Qt::Key_F1},
     {"actWhatNew", "Help", "What\u2019s new?", "What\u2019s new?", 0, kNone},
@@ -148,6 +149,7 @@ void TQuorvaneForm::createCommands() {
   bind(command("actWhatNew"), &QAction::triggered, &TQuorvaneForm::actWhatNewExecute);
   bind(command("actMail"), &QAction::triggered, &TQuorvaneForm::actMailExecute);
   bind(command("actAbout"), &QAction::triggered, &TQuorvaneForm::actAboutExecute);
+  bind(command("actIPv6"), &QAction::triggered, &TQuorvaneForm::actIPv6Execute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -175,6 +177,10 @@ void TQuorvaneForm::createMenu() {
   action->addSeparator();
   action->addAction(command("actExit"));
   bar->addMenu(action);
+
+  auto* tools = new TMenu(this, QStringLiteral("mnTools"), QStringLiteral("Tools"));
+  tools->addAction(command("actIPv6"));
+  bar->addMenu(tools);
 
   auto* help = new TMenu(this, QStringLiteral("mnHelp"), QStringLiteral("Help"));
   help->addAction(command("actWhatNew"));

@@ -5,6 +5,7 @@ namespace quorvane {
 
 namespace {
 
+// clang-format off
 constexpr std::array<const char*, kTextCount> kKeys = {
     "sfilehelp", "sForumAddress", "sfilefaq",  "sfilehistory",  "sMask",         "sInvMask",
     "sNumHost",  "sPrefix",       "sClass",    "sErrorInIP",    "sErrorInMask",  "sBlock1",
@@ -12,7 +13,13 @@ constexpr std::array<const char*, kTextCount> kKeys = {
     "sBlock8",   "sBlock9",       "sBlock10",  "sBlock11",      "sBlock12",      "sBlock13",
     "sBlock14",  "sBlock15",      "sBlock16",  "sBlock17",      "sBlock18",      "sBlock",
     "sUse",      "sReference",    "sNoAnswer", "sStillClosing", "sFileTooLarge", "sFileLinkOutside",
+    // The IPv6 window.
+    "sErrorInIPv6",         "sErrorInPrefix6",  "sReachableYes",    "sReachableNo",     "sReachableUnstated",
+    "sGlobalUnicast",       "sUnassigned6",     "sScopeInterfaceLocal", "sScopeLinkLocal", "sScopeRealmLocal",
+    "sScopeAdminLocal",     "sScopeSiteLocal",  "sScopeOrganizationLocal", "sScopeGlobal", "sScopeReserved",
+    "sScopeUnassigned",     "sTeredo",          "sReverseZones",
 };
+// clang-format on
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// The text table: the 36 translatable texts that the code itself puts on screen.
+// The text table: the 54 translatable texts that the code itself puts on screen.
 #pragma once
 
 #include <QString>
@@ -47,8 +47,28 @@ enum class Text {
   // Told of a settings or language file that is too large to read, or a link out of the program folder.
   sFileTooLarge,
   sFileLinkOutside,
+  // The IPv6 window: its two input errors, a registry block's reachability, the type of an address that no
+  // special block holds, the multicast scopes, the Teredo addresses and a zone list too long to show whole.
+  sErrorInIPv6,
+  sErrorInPrefix6,
+  sReachableYes,
+  sReachableNo,
+  sReachableUnstated,
+  sGlobalUnicast,
+  sUnassigned6,
+  sScopeInterfaceLocal,
+  sScopeLinkLocal,
+  sScopeRealmLocal,
+  sScopeAdminLocal,
+  sScopeSiteLocal,
+  sScopeOrganizationLocal,
+  sScopeGlobal,
+  sScopeReserved,
+  sScopeUnassigned,
+  sTeredo,
+  sReverseZones,
 };
-inline constexpr int kTextCount = 36;
+inline constexpr int kTextCount = 54;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

@@ -584,7 +584,7 @@ void tst_MainWindow::menuAndToolBar() {
   QCOMPARE(menuTree(m_form->menuBar()->actions()),
            "Action[actCalculate actClearAll - actMyParameters actShowDiap "
            "Masks[actSetClassA actSetClassB actSetClassC - actShowInfo] - Select language[] - actExit] "
-           "Help[actWhatNew actHome actMail - actAbout]");
+           "Tools[actIPv6] Help[actWhatNew actHome actMail - actAbout]");
   QCOMPARE(control<QMenu>("mnMasks")->toolTip(), "Masks");
   QCOMPARE(control<QMenu>("mnChangeLang")->title(), "Select language");
   QVERIFY(control<QMenu>("mnChangeLang")->actions().isEmpty());

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Fails, naming the line, when a source includes a folder of a higher layer than its own, or when core/
 # includes Qt. The layers, lowest first:
-#   core (no Qt) <- platform <- widgets <- settings <- dialogs <- main
+#   core (no Qt) <- platform <- widgets <- settings <- dialogs <- forms <- main
 # Usage: bash tools/check_layers.sh [SOURCE_DIR]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
-layers=(core platform widgets settings dialogs main)
+layers=(core platform widgets settings dialogs forms main)
 status=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
   layer=${layers[i]}

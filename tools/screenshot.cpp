@@ -122,6 +122,9 @@ bool renderLanguage(const QString& language, const QString& folder) {
                                              d.addressGroup()->setItemIndex(0);
                                            });
   renderer.saveDialog<TAboutBox>(&form, QStringLiteral("about"));
+  // A Teredo address fills every field of the IPv6 window, the embedded IPv4 addresses too.
+  form.ShowIPv6(QStringLiteral("2001:0:4136:e378:8000:63bf:3fff:fdd2/63"));
+  renderer.save(form.ipv6Window(), QStringLiteral("ipv6"));
   return !renderer.failed();
 }
 

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 
 #include "dialogs/ipandmask.h"
@@ -385,7 +386,11 @@ void TQuorvaneForm::FormCreate(const QString& argument) {
   ListLang();
   SetApplicationTitle(VersionText(false));
   setWindowTitle(ApplicationTitle());
-  if (!argument.isEmpty()) {
+  // An IPv6 address opens the IPv6 window once the main window is up; the main window starts as without one.
+  const QString ipv6 = Ipv6ArgumentText(argument);
+  if (!ipv6.isEmpty())
+    QTimer::singleShot(0, this, [this, ipv6] { RunGuarded(this, [&] { ShowIPv6(ipv6); }); });
+  if (!argument.isEmpty() && ipv6.isEmpty()) {
     takeAddressArgument(argument);
   } else {
     // The machine's first address that calculates, however many there are, without asking. Without one (no
@@ -423,7 +428,9 @@ void TQuorvaneForm::receiveHandOff(const QString& argument, const LaunchTokens& 
   show();
   raise();
   ActivateForLaunch(windowHandle(), tokens);
-  if (!argument.isEmpty()) {
+  if (const QString ipv6 = Ipv6ArgumentText(argument); !ipv6.isEmpty()) {
+    ShowIPv6(ipv6);
+  } else if (!argument.isEmpty()) {
     takeAddressArgument(argument);
     command("actCalculate")->trigger();
   }

@@ -49,6 +49,7 @@ class tst_Ipv6Window : public test::GuiFixture {
   void hostileSettingsSection();
   void languageSwitchRewritesResults();
   void zonesPastTheLimitAreCounted();
+  void argumentOpensWindowCalculated();
 
  private:
   TfrmIPv6* open();
@@ -486,6 +487,32 @@ void tst_Ipv6Window::zonesPastTheLimitAreCounted() {
            QStringLiteral("8 zones, from 8.b.d.0.1.0.0.2.ip6.arpa to f.b.d.0.1.0.0.2.ip6.arpa"));
   QCOMPARE(ReverseZonesText(Ipv6ReverseZones(*address, 31)),
            QStringLiteral("8.b.d.0.1.0.0.2.ip6.arpa, 9.b.d.0.1.0.0.2.ip6.arpa"));
+}
+
+// An IPv6 address given to a start or handed off later opens this window calculated; the main window starts
+// as it would without one. An IPv4 address keeps to the main window.
+void tst_Ipv6Window::argumentOpensWindowCalculated() {
+  m_adapters.report = test::threeAddresses();
+  m_form.reset();
+  m_form = std::make_unique<TQuorvaneForm>();
+  m_form->FormCreate(QStringLiteral("2001:db8::7 48"));
+  m_form->show();
+  QTRY_VERIFY(m_form->ipv6Window() && m_form->ipv6Window()->isVisible());
+  m_window = m_form->ipv6Window();
+  QCOMPARE(m_form->addressField()->text(), QStringLiteral("192.168.28.6"));
+  QCOMPARE(m_window->addressField()->text(), QStringLiteral("2001:db8::7/48"));
+  QCOMPARE(field("edV6Network"), QStringLiteral("2001:db8::/48"));
+
+  m_window->close();
+  m_form->receiveHandOff(QStringLiteral("fe80::9/10"));
+  QVERIFY(m_window->isVisible());
+  QCOMPARE(field("edV6Network"), QStringLiteral("fe80::/10"));
+  m_form->receiveHandOff(QStringLiteral("10.1.2.3/24"));
+  QCOMPARE(m_form->addressField()->text(), QStringLiteral("10.1.2.3"));
+  QCOMPARE(field("edV6Network"), QStringLiteral("fe80::/10"));
+  m_form->receiveHandOff(QStringLiteral("2001:db8::g"));
+  QCOMPARE(m_boxes->takeTexts().value(0).section(QStringLiteral("\r\n"), 0, 0), kErrorInIPv6);
+  QCOMPARE(m_form->findChildren<TfrmIPv6*>().size(), 1);
 }
 
 QUORVANE_GUI_TEST_MAIN(tst_Ipv6Window)

@@ -479,7 +479,8 @@ void tst_Ipv6Window::languageSwitchRewritesResults() {
                                              "angegeben, Bereich: standortlokal"));
 }
 
-// A zone list longer than the limit shows its count with the first and the last zone, in the language's words.
+// A zone list longer than the limit shows its count with the first and the last zone, in the language's
+// words.
 void tst_Ipv6Window::zonesPastTheLimitAreCounted() {
   const std::optional<Ipv6> address = ParseIpv6("2001:db8::");
   QVERIFY(address);

@@ -20,18 +20,18 @@ std::unique_ptr<QMainWindow> bareWindow(QWidget* owner) {
   auto window = std::make_unique<QMainWindow>(owner);
   auto* client = new QWidget(window.get());
   window->setCentralWidget(client);
-  window->setFixedSize(560, 339);
+  window->setFixedSize(680, 339);
   auto* request = new QGroupBox(QStringLiteral("Request"), client);
-  request->setGeometry(0, 0, 560, 78);
-  (new QLineEdit(QStringLiteral("2001:db8::1"), request))->setGeometry(136, 20, 300, 21);
+  request->setGeometry(0, 0, 680, 78);
+  (new QLineEdit(QStringLiteral("2001:db8::1"), request))->setGeometry(136, 20, 360, 21);
   (new QLineEdit(QStringLiteral("64"), request))->setGeometry(136, 44, 49, 21);
-  (new QToolButton(request))->setGeometry(441, 19, 111, 46);
+  (new QToolButton(request))->setGeometry(561, 19, 111, 46);
   auto* result = new QGroupBox(QStringLiteral("Result"), client);
-  result->setGeometry(0, 78, 560, 261);
+  result->setGeometry(0, 78, 680, 261);
   for (int i = 0; i < 10; ++i) {
     auto* field = new QLineEdit(result);
     field->setReadOnly(true);
-    field->setGeometry(136, 15 + 24 * i, 416, 21);
+    field->setGeometry(136, 15 + 24 * i, 536, 21);
   }
   return window;
 }

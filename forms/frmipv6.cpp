@@ -14,7 +14,7 @@ namespace quorvane {
 namespace {
 
 // Places of the rows, as in the main window: label, field and a row pitch of 24 pixels.
-constexpr int kClientWidth = 560, kRequestHeight = 78, kLabelLeft = 8, kLabelWidth = 121, kFieldLeft = 136,
+constexpr int kClientWidth = 680, kRequestHeight = 78, kLabelLeft = 8, kLabelWidth = 121, kFieldLeft = 136,
               kRowHeight = 21, kRowPitch = 24;
 // The longest input kept from the settings file: more than any address with a zone and a prefix.
 constexpr int kStoredInputLength = 255;
@@ -90,7 +90,7 @@ void TfrmIPv6::createRequestGroup(QWidget* client, int width) {
   auto* box = new TGroupBox(client, QStringLiteral("gbV6Request"), QStringLiteral("Request"),
                             {0, 0, width, kRequestHeight});
   edV6Address = new TLabeledEdit(box, QStringLiteral("edV6Address"), QStringLiteral("Address"),
-                                 {kFieldLeft, 20, 300, kRowHeight});
+                                 {kFieldLeft, 20, 360, kRowHeight});
   edV6Prefix = new TLabeledEdit(box, QStringLiteral("edV6Prefix"), QStringLiteral("Prefix"),
                                 {kFieldLeft, 20 + kRowPitch, 49, kRowHeight});
   edV6Address->setPasteFilter([this](const QString& text) { return pasteAddressAndPrefix(text); });

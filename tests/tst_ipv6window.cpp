@@ -49,6 +49,8 @@ class tst_Ipv6Window : public test::GuiFixture {
   void hostileSettingsSection();
   void languageSwitchRewritesResults();
   void zonesPastTheLimitAreCounted();
+  void typeAndEmbeddedAddress_data();
+  void typeAndEmbeddedAddress();
   void argumentOpensWindowCalculated();
 
  private:
@@ -488,6 +490,66 @@ void tst_Ipv6Window::zonesPastTheLimitAreCounted() {
            QStringLiteral("8 zones, from 8.b.d.0.1.0.0.2.ip6.arpa to f.b.d.0.1.0.0.2.ip6.arpa"));
   QCOMPARE(ReverseZonesText(Ipv6ReverseZones(*address, 31)),
            QStringLiteral("8.b.d.0.1.0.0.2.ip6.arpa, 9.b.d.0.1.0.0.2.ip6.arpa"));
+}
+
+void tst_Ipv6Window::typeAndEmbeddedAddress_data() {
+  QTest::addColumn<QByteArray>("address");
+  QTest::addColumn<QString>("type");
+  QTest::addColumn<QString>("embedded");
+  const QString multicast =
+      QStringLiteral("Multicast (RFC 4291, Section 2.7), globally reachable: not stated, ");
+  QTest::newRow("scope 1") << QByteArray("ff01::1") << multicast + "interface-local scope"
+                           << "";
+  QTest::newRow("scope 3") << QByteArray("ff13::1") << multicast + "realm-local scope"
+                           << "";
+  QTest::newRow("scope 4") << QByteArray("ff34::1") << multicast + "admin-local scope"
+                           << "";
+  QTest::newRow("scope 8") << QByteArray("ff78::1") << multicast + "organization-local scope"
+                           << "";
+  QTest::newRow("scope e") << QByteArray("ff0e::101") << multicast + "global scope"
+                           << "";
+  QTest::newRow("scope 0 is reserved") << QByteArray("ff00::1") << multicast + "reserved scope"
+                                       << "";
+  QTest::newRow("scope f is reserved") << QByteArray("ff0f::1") << multicast + "reserved scope"
+                                       << "";
+  QTest::newRow("scope 6 is unassigned") << QByteArray("ff06::1") << multicast + "unassigned scope"
+                                         << "";
+  QTest::newRow("loopback") << QByteArray("::1") << "Loopback Address (RFC 4291), globally reachable: no"
+                            << "";
+  QTest::newRow("unique local") << QByteArray("fd12:3456::1")
+                                << "Unique-Local (RFC 4193, RFC 8190), globally reachable: no"
+                                << "";
+  QTest::newRow("outside 2000::/3 and every block")
+      << QByteArray("4000::1") << "Reserved or unassigned (RFC 4291)"
+      << "";
+  QTest::newRow("mapped, all ones") << QByteArray("::ffff:255.255.255.255")
+                                    << "IPv4-mapped Address (RFC 4291), globally reachable: no"
+                                    << "255.255.255.255";
+  QTest::newRow("IPv4-compatible carries nothing")
+      << QByteArray("::192.0.2.1") << "Reserved or unassigned (RFC 4291)"
+      << "";
+  QTest::newRow("NAT64 local-use prefix carries nothing here")
+      << QByteArray("64:ff9b:1::c000:201") << "IPv4-IPv6 Translat. (RFC 8215), globally reachable: no"
+      << "";
+  QTest::newRow("6to4: bits 16 to 47, not the last 32")
+      << QByteArray("2002:cb00:7101::c000:201") << "6to4 (RFC 3056), globally reachable: not stated"
+      << "203.0.113.1";
+  QTest::newRow("Teredo: a client of all zeros is written all ones")
+      << QByteArray("2001:0:102:304::ffff:ffff")
+      << "TEREDO (RFC 4380, RFC 8190), globally reachable: not stated"
+      << "server 1.2.3.4, client 0.0.0.0";
+}
+
+// The type and the embedded IPv4 address as written for every multicast scope and for the prefixes that
+// carry an IPv4 address, and for the near misses that carry none.
+void tst_Ipv6Window::typeAndEmbeddedAddress() {
+  QFETCH(QByteArray, address);
+  QFETCH(QString, type);
+  QFETCH(QString, embedded);
+  const std::optional<Ipv6> value = ParseIpv6(address.toStdString());
+  QVERIFY(value);
+  QCOMPARE(Ipv6TypeText(*value), type);
+  QCOMPARE(EmbeddedIpv4Text(*value), embedded);
 }
 
 // An IPv6 address given to a start or handed off later opens this window calculated; the main window starts

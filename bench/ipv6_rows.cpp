@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/ipv6.h"
+#include "core/registry.h"
 
 namespace quorvane::bench {
 
@@ -26,7 +27,8 @@ void ipv6CoreRows(std::vector<Row>& rows, int repetitions) {
     return;
   }
 
-  // Everything the window writes: the address, network, first and last address in both forms, and the count.
+  // Everything the window computes: the address, network, first and last address in both forms, the count,
+  // the block of the registry, the embedded IPv4 address and the reverse name and zone.
   const auto calculate = [&] {
     doNotOptimize(addressText.data());
     doNotOptimize(prefixText.data());
@@ -41,6 +43,14 @@ void ipv6CoreRows(std::vector<Row>& rows, int repetitions) {
     }
     const std::string count = AddressCountText(block);
     doNotOptimize(count.data());
+    // What the window shows beside the block: the registry's block, the embedded IPv4 address, the reverse
+    // name and zone.
+    doNotOptimize(ClassifyAddress(6, block.address).block);
+    doNotOptimize(FindEmbeddedIpv4(block.address).address);
+    const std::string reverse = Ipv6ReverseName(block.address);
+    const ReverseZones zones = Ipv6ReverseZones(block.address, block.prefix);
+    doNotOptimize(reverse.data());
+    doNotOptimize(zones.names.data());
   };
   const auto library = [&] {
     doNotOptimize(addressText.data());

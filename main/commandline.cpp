@@ -2,6 +2,7 @@
 #include "main/commandline.h"
 
 #include "core/addressinput.h"
+#include "core/ipv6.h"
 
 #include "settings/versiontext.h"
 
@@ -40,6 +41,7 @@ QString UsageText() {
       "  quorvane 10.1.2.3/24                 a prefix\n"
       "  quorvane 10.1.2.3/255.255.255.0      a subnet mask (or an inverted mask: 0.0.0.255)\n"
       "  quorvane \"10.1.2.3 255.255.255.0\"    the address and the mask apart\n"
+      "  quorvane 2001:db8::1/64              an IPv6 address: the IPv6 calculator opens with it\n"
       "\n"
       "An address or mask it cannot read is shown as given, and Calculate says what is wrong.\n"
       "\n"
@@ -57,6 +59,17 @@ AddressArgument SplitAddressArgument(const QString& argument) {
   if (const auto parts = SplitAddressAndMask(argument.toStdString()))
     return {QString::fromStdString(parts->first), QString::fromStdString(parts->second)};
   return {argument.trimmed(), QString()};
+}
+
+QString Ipv6ArgumentText(const QString& argument) {
+  const QString text = argument.trimmed();
+  if (!text.contains(QLatin1Char(':'))) return {};
+  const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (parts.size() == 2 && !parts[0].contains(QLatin1Char('/'))) {
+    if (const std::optional<int> prefix = ReadIpv6Prefix(parts[1].toStdString()))
+      return parts[0] + QLatin1Char('/') + QString::number(*prefix);
+  }
+  return text;
 }
 
 }  // namespace quorvane

@@ -38,4 +38,10 @@ struct AddressArgument {
 };
 AddressArgument SplitAddressArgument(const QString& argument);
 
+// The text for the IPv6 window's address field when the argument is an IPv6 address, empty otherwise. An
+// argument holding a colon is one (no IPv4 text has a colon), whether it reads or not: the IPv6 window then
+// says what is wrong. An address and a prefix apart ("2001:db8::1 64", "2001:db8::1 /64") are joined into
+// one text with a slash; anything else goes as given, without the blanks around it.
+QString Ipv6ArgumentText(const QString& argument);
+
 }  // namespace quorvane

@@ -74,6 +74,8 @@ void TQuorvaneForm::ChangeLang(QAction* item) {
   if (m_planner) m_planner->refreshTexts();
   // A language's entry for the display-type items clears the selection; the display type itself stays.
   selectTypeConvert();
+  // The IPv6 window's results hold words of the text table: written again in the new language.
+  if (m_ipv6) m_ipv6->retranslateResults();
 }
 
 }  // namespace quorvane

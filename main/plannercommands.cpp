@@ -1,6 +1,9 @@
 // The main window's way to the subnet planner, and the planner's way back.
+#include <QApplication>
+
 #include "core/exception.h"
 #include "core/ipv4.h"
+#include "forms/frmipv6.h"
 #include "forms/frmplanner.h"
 #include "main/quorvaneform.h"
 
@@ -18,7 +21,11 @@ QString TQuorvaneForm::currentNetwork() {
   return QString::fromStdString(InetNtoa(address & mask)) + u'/' + QString::number(MaskToPrefix(mask));
 }
 
-void TQuorvaneForm::actPlannerExecute() { ShowPlanner(currentNetwork()); }
+// Asked for from the IPv6 window (its Ctrl+P), the planner takes that window's network.
+void TQuorvaneForm::actPlannerExecute() {
+  const bool fromIpv6 = m_ipv6 != nullptr && QApplication::activeWindow() == m_ipv6;
+  ShowPlanner(fromIpv6 ? m_ipv6->resultNetwork() : currentNetwork());
+}
 
 void TQuorvaneForm::ShowPlanner(const QString& network) {
   if (!m_planner) {
@@ -29,8 +36,8 @@ void TQuorvaneForm::ShowPlanner(const QString& network) {
       raise();
       activateWindow();
     });
-    // At merge: IPv6 rows go to the IPv6 window; connect ipv6NetworkChosen to TQuorvaneForm::ShowIPv6 here.
-    // connect(m_planner, &TfrmPlanner::ipv6NetworkChosen, this, &TQuorvaneForm::ShowIPv6);
+    // IPv6 rows go to the IPv6 window, which calculates them.
+    connect(m_planner, &TfrmPlanner::ipv6NetworkChosen, this, &TQuorvaneForm::ShowIPv6);
   }
   if (!network.isEmpty()) m_planner->setNetwork(network);
   m_planner->show();

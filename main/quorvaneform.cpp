@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 
 #include "dialogs/ipandmask.h"
@@ -49,6 +50,7 @@ const CommandData kCommands[] = {
     {"actSetClassC", "Action", "Subnetted as Class C", "Subnetted as Class C", 12, kNone},
     {"actShowInfo", "Action", "Subnet Mask Info", "Subnet Mask Info", 13, kNone},
     {"actExit", "Action", "Exit", "Exit", 0, Qt::ALT | Qt::Key_F4},
+    {"actIPv6", "Tools", "IPv6 calculator", "IPv6 calculator", 0, Qt::CTRL | Qt::Key_6},
     {"actHelp", "Help", "Help", "Help", 5, Qt::Key_F1},
     {"actFAQ", "Help", "FAQ", "FAQ", 6, Qt::CTRL | Qt::Key_F1},
     {"actWhatNew", "Help", "What\u2019s new?", "What\u2019s new?", 0, kNone},
@@ -154,6 +156,7 @@ void TQuorvaneForm::createCommands() {
   bind(command("actPlanner"), &QAction::triggered, &TQuorvaneForm::actPlannerExecute);
   bind(command("actCopyResults"), &QAction::triggered, &TQuorvaneForm::actCopyResultsExecute);
   bind(command("actAddressDetails"), &QAction::triggered, &TQuorvaneForm::actAddressDetailsExecute);
+  bind(command("actIPv6"), &QAction::triggered, &TQuorvaneForm::actIPv6Execute);
 }
 
 void TQuorvaneForm::createMenu() {
@@ -185,6 +188,7 @@ void TQuorvaneForm::createMenu() {
   bar->addMenu(action);
 
   auto* tools = new TMenu(this, QStringLiteral("mnTools"), QStringLiteral("Tools"));
+  tools->addAction(command("actIPv6"));
   tools->addAction(command("actPlanner"));
   bar->addMenu(tools);
 
@@ -391,7 +395,11 @@ void TQuorvaneForm::FormCreate(const QString& argument) {
   ListLang();
   SetApplicationTitle(VersionText(false));
   setWindowTitle(ApplicationTitle());
-  if (!argument.isEmpty()) {
+  // An IPv6 address opens the IPv6 window once the main window is up; the main window starts as without one.
+  const QString ipv6 = Ipv6ArgumentText(argument);
+  if (!ipv6.isEmpty())
+    QTimer::singleShot(0, this, [this, ipv6] { RunGuarded(this, [&] { ShowIPv6(ipv6); }); });
+  if (!argument.isEmpty() && ipv6.isEmpty()) {
     takeAddressArgument(argument);
   } else {
     // The machine's first address that calculates, however many there are, without asking. Without one (no
@@ -429,7 +437,9 @@ void TQuorvaneForm::receiveHandOff(const QString& argument, const LaunchTokens& 
   show();
   raise();
   ActivateForLaunch(windowHandle(), tokens);
-  if (!argument.isEmpty()) {
+  if (const QString ipv6 = Ipv6ArgumentText(argument); !ipv6.isEmpty()) {
+    ShowIPv6(ipv6);
+  } else if (!argument.isEmpty()) {
     takeAddressArgument(argument);
     command("actCalculate")->trigger();
   }

@@ -3,9 +3,11 @@
 // Every command that changes the inputs ends by triggering actCalculate; nothing calculates another way.
 #pragma once
 
+#include <QPointer>
 #include <array>
 
 #include "core/mask.h"
+#include "forms/frmipv6.h"
 #include "platform/launchfeedback.h"
 #include "settings/formini.h"
 #include "widgets/action.h"
@@ -62,6 +64,13 @@ class TQuorvaneForm : public TFormINI {
   void actAddressDetailsExecute();
   // The labelled lines that Copy results puts on the clipboard; empty when there are no results.
   QString ResultsText() const;
+  // The Tools menu (toolcommands.cpp).
+  void actIPv6Execute();
+  // The IPv6 window: created on first use, shown and raised; a text that is not empty goes into its
+  // edV6Address and is calculated.
+  void ShowIPv6(const QString& addressText);
+  // The IPv6 window once it was first opened, null before.
+  TfrmIPv6* ipv6Window() const { return m_ipv6; }
   // With one address: takes it. With several: lets the user choose one. True when one was chosen.
   bool SelectIpAndMask(TIPAndMask& addresses, QString& address, QString& mask);
   // The language menu (languagemenu.cpp): one radio item per file of the languages folder; choosing one
@@ -123,6 +132,7 @@ class TQuorvaneForm : public TFormINI {
   void bind(Sender* sender, Signal signal, void (TQuorvaneForm::*handler)());
 
   MaskForm FMaskForm = MaskForm::Dotted;
+  QPointer<TfrmIPv6> m_ipv6;
 
   TToolBar* ToolBar1 = nullptr;
   TStatusBar* StatusBar1 = nullptr;

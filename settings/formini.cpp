@@ -94,10 +94,17 @@ void TFormINI::writeSettings() {
     entries.append({kPosition, "Left", number(pos().x())});
   }
   entries.append({kState, "WindowState", number(stored)});
+  for (const auto& [owner, section] : m_sections) {
+    if (owner) entries.append(section());
+  }
   // One replace of the file for all the keys (each replace is synced to disk, which is slow on a busy
   // disk); a refused key still leaves the keys before it written and the ones after it not.
   if (profile::WriteStrings(m_path, entries) != entries.size())
     throw Exception("Unable to write to " + m_path.toStdString());
+}
+
+void TFormINI::addSettingsSection(QObject* owner, std::function<QList<profile::Entry>()> entries) {
+  m_sections.append({owner, std::move(entries)});
 }
 
 void TFormINI::setVisible(bool visible) {

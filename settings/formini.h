@@ -3,8 +3,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPointer>
 #include <QString>
+#include <functional>
+#include <utility>
 
+#include "platform/profile.h"
 #include "widgets/form.h"
 
 namespace quorvane {
@@ -30,6 +35,10 @@ class TFormINI : public TForm {
   // window read it (the user was told then).
   void writeSettings();
 
+  // Another window's section of the settings file: the entries that `entries` gives when the settings are
+  // written go into the same replace of the file as this window's own, for as long as `owner` lives.
+  void addSettingsSection(QObject* owner, std::function<QList<profile::Entry>()> entries);
+
   void setVisible(bool visible) override;
 
  private:
@@ -37,6 +46,7 @@ class TFormINI : public TForm {
   bool m_stateApplied = false;
   bool m_leaveFileAlone = false;
   QByteArray m_storedLanguage;  // DefaultLang as the file held it
+  QList<std::pair<QPointer<QObject>, std::function<QList<profile::Entry>()>>> m_sections;
 };
 
 }  // namespace quorvane

@@ -24,6 +24,11 @@ constexpr std::array<const char*, kTextCount> kKeys = {
     "sDetailTotal", "sDetailUsable", "sDetailAddressBlock", "sDetailNetworkBlock",
     "sDetailInPart", "sDetailClass", "sDetailHistorical", "sDetailReverseName",
     "sDetailReverseZone", "sDetailZoneRange", "sDetailClassless", "sDetailBits",
+    // The IPv6 window.
+    "sErrorInIPv6",         "sErrorInPrefix6",
+    "sGlobalUnicast",       "sUnassigned6",     "sScopeInterfaceLocal", "sScopeLinkLocal", "sScopeRealmLocal",
+    "sScopeAdminLocal",     "sScopeSiteLocal",  "sScopeOrganizationLocal", "sScopeGlobal", "sScopeReserved",
+    "sScopeUnassigned",     "sTeredo",          "sReverseZones",
 };
 // clang-format on
 

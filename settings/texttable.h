@@ -99,8 +99,25 @@ enum class Text {
   sDetailZoneRange,
   sDetailClassless,
   sDetailBits,
+  // The IPv6 window: its two input errors, a registry block's reachability, the type of an address that no
+  // special block holds, the multicast scopes, the Teredo addresses and a zone list too long to show whole.
+  sErrorInIPv6,
+  sErrorInPrefix6,
+  sGlobalUnicast,
+  sUnassigned6,
+  sScopeInterfaceLocal,
+  sScopeLinkLocal,
+  sScopeRealmLocal,
+  sScopeAdminLocal,
+  sScopeSiteLocal,
+  sScopeOrganizationLocal,
+  sScopeGlobal,
+  sScopeReserved,
+  sScopeUnassigned,
+  sTeredo,
+  sReverseZones,
 };
-inline constexpr int kTextCount = 86;
+inline constexpr int kTextCount = 101;
 
 // The one process-wide table. Every value starts empty; only Refill writes it.
 class TextTable {

@@ -39,6 +39,9 @@ class tst_CommandLine : public test::GuiFixture {
   void laterStartHandsArgumentToRunningWindow();
   void helpAndVersionNeedNoDisplayNorInstance_data();
   void helpAndVersionNeedNoDisplayNorInstance();
+  void ipv6ArgumentText_data();
+  void ipv6ArgumentText();
+  void ipv6ArgumentOpensIpv6Window();
 
  private:
   // RunProgram in this process, as the program's entry calls it, with this test's runtime folder; the window
@@ -288,6 +291,61 @@ void tst_CommandLine::helpAndVersionNeedNoDisplayNorInstance() {
                  }),
       0);
   QCOMPARE(received, QStringList{"next"});
+}
+
+void tst_CommandLine::ipv6ArgumentText_data() {
+  QTest::addColumn<QString>("argument");
+  QTest::addColumn<QString>("text");  // for the IPv6 window's address field; empty for the main window
+  QTest::newRow("address and prefix") << "2001:db8::1/48"
+                                      << "2001:db8::1/48";
+  QTest::newRow("apart, unquoted") << " 2001:db8::1 48 "
+                                   << "2001:db8::1/48";
+  QTest::newRow("apart, with a slash") << "2001:db8::1 /064"
+                                       << "2001:db8::1/64";
+  QTest::newRow("with a zone") << "fe80::1%eth0"
+                               << "fe80::1%eth0";
+  QTest::newRow("a colon that does not read: the IPv6 window says why") << "2001:db8::g"
+                                                                        << "2001:db8::g";
+  QTest::newRow("apart, but no prefix after it") << "2001:db8::1 255.255.0.0"
+                                                 << "2001:db8::1 255.255.0.0";
+  QTest::newRow("IPv4 keeps to the main window") << "10.1.2.3/24"
+                                                 << "";
+  QTest::newRow("IPv4 and mask apart") << "10.1.2.3 255.255.255.0"
+                                       << "";
+  QTest::newRow("text without a colon") << "where is my subnet"
+                                        << "";
+}
+
+void tst_CommandLine::ipv6ArgumentText() {
+  QFETCH(QString, argument);
+  QFETCH(QString, text);
+  QCOMPARE(Ipv6ArgumentText(argument), text);
+}
+
+// An IPv6 address at the first start opens the IPv6 window calculated beside the main window, which starts
+// with the machine's address; a later start's IPv6 address goes to that window and leaves the main one alone.
+void tst_CommandLine::ipv6ArgumentOpensIpv6Window() {
+  const auto network = [](const TQuorvaneForm& form) {
+    const TfrmIPv6* window = form.ipv6Window();
+    return window && window->isVisible() ? window->findChild<TEdit*>(QStringLiteral("edV6Network"))->text()
+                                         : QStringLiteral("<no IPv6 window>");
+  };
+  QStringList seen;
+  QCOMPARE(runProgram(QStringLiteral("2001:db8:1:2::3 56"),
+                      [&](TQuorvaneForm& form) {
+                        seen = inputs();
+                        seen << network(form);
+                        QProcess* later = m_processes.start(qEnvironmentVariable("QUORVANE_PROGRAM"),
+                                                            {QStringLiteral("fd00::1/8")}, m_runtime->path());
+                        QSignalSpy taken(&form, &TQuorvaneForm::handOffReceived);
+                        if (!taken.wait(10000)) return;
+                        later->waitForFinished(5000);
+                        seen << inputs() << network(form);
+                      }),
+           0);
+  QCOMPARE(seen, QStringList({"192.168.28.6", "255.255.255.224", "192.168.28.0", "2001:db8:1::/56",
+                              "192.168.28.6", "255.255.255.224", "192.168.28.0", "fd00::/8"}));
+  QCOMPARE(m_boxes->count(), 0);
 }
 
 QUORVANE_GUI_TEST_MAIN(tst_CommandLine)

@@ -588,7 +588,7 @@ void tst_MainWindow::menuAndToolBar() {
   QCOMPARE(menuTree(m_form->menuBar()->actions()),
            "Action[actCalculate actClearAll actCopyResults - actMyParameters actShowDiap actAddressDetails "
            "Masks[actSetClassA actSetClassB actSetClassC - actShowInfo] - Select language[] - actExit] "
-           "Tools[actPlanner] Help[actWhatNew actHome actMail - actAbout]");
+           "Tools[actIPv6 actPlanner] Help[actWhatNew actHome actMail - actAbout]");
   QCOMPARE(control<QMenu>("mnMasks")->toolTip(), "Masks");
   QCOMPARE(control<QMenu>("mnChangeLang")->title(), "Select language");
   QVERIFY(control<QMenu>("mnChangeLang")->actions().isEmpty());

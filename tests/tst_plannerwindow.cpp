@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "forms/frmipv6.h"
 #include "forms/frmplanner.h"
 #include "forms/tableoutput.h"
 #include "main/quorvaneform.h"
@@ -349,6 +350,18 @@ class TestPlannerWindow : public test::GuiFixture {
     QCOMPARE(ipv6.size(), 1);
     QCOMPARE(ipv6.at(0).at(0).toString(), QStringLiteral("2001:db8:0:1::/64"));
     QCOMPARE(m_form->addressField()->text(), QStringLiteral("192.168.0.128"));
+    // ...and is calculated there.
+    TfrmIPv6* window = m_form->ipv6Window();
+    QVERIFY(window != nullptr && window->isVisible());
+    QCOMPARE(window->resultNetwork(), QStringLiteral("2001:db8:0:1::/64"));
+
+    // Ctrl+P in the IPv6 window opens the planner on that window's network.
+    window->takeAddress(QStringLiteral("2001:db8:abcd:12::5/56"));
+    window->activateWindow();
+    QVERIFY(test::becomesActive(window));
+    QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(part<QLineEdit>("edPlanNetwork")->text(), QStringLiteral("2001:db8:abcd::/56"));
+    window->close();
   }
 
   void copyAsTabSeparatedText() {

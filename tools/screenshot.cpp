@@ -157,6 +157,9 @@ bool renderLanguage(const QString& language, const QString& folder) {
         // 192.0.0.9/29: a block of its own inside a larger one.
         d.setRows(AddressDetailRows(CalculateSubnet(0xC0000009u, 0xFFFFFFF8u)));
       });
+  // A Teredo address fills every field of the IPv6 window, the embedded IPv4 addresses too.
+  form.ShowIPv6(QStringLiteral("2001:0:4136:e378:8000:63bf:3fff:fdd2/63"));
+  renderer.save(form.ipv6Window(), QStringLiteral("ipv6"));
   return !renderer.failed();
 }
 

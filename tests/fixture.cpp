@@ -138,4 +138,12 @@ void GuiFixture::setInputs(const QString& address, const QString& mask) {
   QVERIFY(control<TEdit>(QStringLiteral("edInputMask"))->text().isEmpty());
 }
 
+QPalette darkPalette() {
+  QPalette dark(QColor(0x3A, 0x3A, 0x3E), QColor(0x2B, 0x2B, 0x2E));
+  dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
+  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(role, QColor(0xE8, 0xE8, 0xE8));
+  return dark;
+}
+
 }  // namespace quorvane::test

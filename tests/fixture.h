@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPalette>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -101,6 +102,9 @@ class GuiFixture : public QObject {
   std::unique_ptr<ModalAnswerer> m_boxes;
   std::unique_ptr<TQuorvaneForm> m_form;
 };
+
+// A dark desktop palette (window #3A3A3E, field #1E1E20, text #E8E8E8), as dark themes set it.
+QPalette darkPalette();
 
 }  // namespace quorvane::test
 

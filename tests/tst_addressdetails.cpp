@@ -36,14 +36,6 @@ struct Seen {
   QString clipboard;    // after Copy all, when it was asked for
 };
 
-QPalette darkPalette() {
-  QPalette dark(QColor(0x3A, 0x3A, 0x3E), QColor(0x2B, 0x2B, 0x2E));
-  dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
-  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-    dark.setColor(role, QColor(0xE8, 0xE8, 0xE8));
-  return dark;
-}
-
 // Pixels of the image between x0 and x1 nearer to `colour` than to any of `others`, and near it.
 int pixelsOf(const QImage& image, int x0, int x1, const QColor& colour, const QList<QColor>& others) {
   int count = 0;
@@ -382,16 +374,16 @@ class TestAddressDetails : public test::GuiFixture {
   void bitColoursAreReadable_data() {
     QTest::addColumn<QPalette>("palette");
     QTest::newRow("light") << QApplication::style()->standardPalette();
-    QTest::newRow("dark") << darkPalette();
+    QTest::newRow("dark") << test::darkPalette();
     QPalette faint = QApplication::style()->standardPalette();
     faint.setColor(QPalette::Link, QColor(0xE0, 0xE0, 0xF0));
     faint.setColor(QPalette::LinkVisited, QColor(0xF0, 0xE0, 0xE0));
     QTest::newRow("faint links on light") << faint;
-    QPalette deep = darkPalette();
+    QPalette deep = test::darkPalette();
     deep.setColor(QPalette::Link, QColor(0x10, 0x10, 0x40));
     deep.setColor(QPalette::LinkVisited, QColor(0x30, 0x10, 0x10));
     QTest::newRow("deep links on dark") << deep;
-    QPalette shades = darkPalette();
+    QPalette shades = test::darkPalette();
     shades.setColor(QPalette::Link, QColor(0x74, 0xB4, 0xFF));
     shades.setColor(QPalette::LinkVisited, QColor(0x74, 0xB4, 0xFF).lighter(120));
     QTest::newRow("visited links a shade of links") << shades;
@@ -430,7 +422,7 @@ class TestAddressDetails : public test::GuiFixture {
 
   void binaryFieldsDrawBitsApart() {
     QFETCH(bool, dark);
-    if (dark) QApplication::setPalette(darkPalette());
+    if (dark) QApplication::setPalette(test::darkPalette());
     start();
     setInputs("192.168.28.6", "/20");
     m_form->command("actCalculate")->trigger();

@@ -198,14 +198,6 @@ QStringList clippedTexts(QWidget* form) {
   return problems;
 }
 
-QPalette darkPalette() {
-  QPalette dark(QColor(0x3A, 0x3A, 0x3E), QColor(0x2B, 0x2B, 0x2E));
-  dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
-  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-    dark.setColor(role, QColor(0xE8, 0xE8, 0xE8));
-  return dark;
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Form)
@@ -375,9 +367,9 @@ void tst_Layout::readOnlyFieldsKeepTheButtonFace() {
   QFETCH(bool, darkBeforeOpening);
   QFETCH(bool, darkWhileOpen);
   const QPalette light = QApplication::style()->standardPalette();
-  QApplication::setPalette(darkBeforeOpening ? darkPalette() : light);
+  QApplication::setPalette(darkBeforeOpening ? test::darkPalette() : light);
   QVERIFY(open(Form::MainWindow, "english.lng"));
-  QApplication::setPalette(darkWhileOpen ? darkPalette() : light);
+  QApplication::setPalette(darkWhileOpen ? test::darkPalette() : light);
   // The desktop's change reaches the widgets as a posted event.
   QCoreApplication::processEvents();
   const QPalette desktop = QApplication::palette();

@@ -44,8 +44,8 @@ int bindSocket(const QString& path, bool keepListening);
 [[nodiscard]] bool configureOffscreenScreens(const QTemporaryDir& folder, const QList<QRect>& screens);
 
 // How far this process's peak resident memory rose above its size at the start while `operation` ran, in
-// bytes; nothing where the system cannot restart the peak (/proc/self/clear_refs), or in a build with
-// AddressSanitizer, whose peak is not the program's.
+// bytes; nothing, and `operation` not run, where the system cannot restart the peak (/proc/self/clear_refs),
+// or in a build with AddressSanitizer, whose peak is not the program's.
 std::optional<qint64> peakMemoryGrowth(const std::function<void()>& operation);
 
 }  // namespace quorvane::test

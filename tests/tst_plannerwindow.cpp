@@ -292,9 +292,13 @@ class TestPlannerWindow : public test::GuiFixture {
   void hugeSplitComputesOnlyTheRowsInView() {
     open();
     plan(QStringLiteral("10.0.0.0/24"), 0, QStringLiteral("30"));
-    const std::optional<qint64> growth =
-        test::peakMemoryGrowth([&] { plan(QStringLiteral("10.0.0.0/8"), 0, QStringLiteral("30")); });
-    if (growth) QVERIFY2(*growth < 16 * 1024 * 1024, qPrintable(QString::number(*growth)));
+    const auto planWhole = [&] { plan(QStringLiteral("10.0.0.0/8"), 0, QStringLiteral("30")); };
+    const std::optional<qint64> growth = test::peakMemoryGrowth(planWhole);
+    // Where the peak cannot be measured (a sanitizer build) the plan was not made: it is made all the same.
+    if (growth)
+      QVERIFY2(*growth < 16 * 1024 * 1024, qPrintable(QString::number(*growth)));
+    else
+      planWhole();
     QCOMPARE(grid()->rowCount(), 4194304);
     QCOMPARE(part<TLabel>("lblPlanTotals")->text(),
              QStringLiteral("Subnets: 4,194,304. Addresses used: 16,777,216. Free: 0."));

@@ -2,6 +2,7 @@
 #include "forms/frmplanner.h"
 
 #include <QShortcut>
+#include <algorithm>
 #include <memory>
 
 #include "core/sizing.h"
@@ -27,7 +28,18 @@ constexpr QSize kPage(700, 440);
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-QString quoted(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+// The offending text as a message quotes it: a long line (a pasted megabyte, say) by its first characters
+// and an ellipsis, so that the label stays short and quick to lay out.
+QString quoted(const std::string& text) {
+  constexpr qsizetype kQuoted = 64;
+  // Enough bytes for kQuoted whole characters of any length and one more to see that there are more.
+  const std::size_t bytes = std::min(text.size(), std::size_t(4 * (kQuoted + 1)));
+  QString quote = QString::fromUtf8(text.data(), qsizetype(bytes));
+  if (quote.size() <= kQuoted && bytes == text.size()) return quote;
+  quote.truncate(kQuoted);
+  if (quote.back().isHighSurrogate()) quote.chop(1);
+  return quote + u'…';
+}
 
 // A label that reports a rejected input: in the error colour, empty while there is nothing to report.
 TLabel* errorLabel(QWidget* parent, const QString& name, const QRect& place) {

@@ -289,6 +289,36 @@ class TestPlannerWindow : public test::GuiFixture {
     QCOMPARE(part<TMemo>("mePlanRanges")->selectedText(), QStringLiteral("300.1.1.1"));
   }
 
+  // A pasted megabyte that does not read is quoted by its start only, in every list and field, in the
+  // message's own words; the whole line is still selected where it stands.
+  void aLongRejectedLineIsQuotedByItsStart() {
+    open();
+    const QString line = QStringLiteral("10.0.0.0/24 ") + QString(1 << 20, u'\u0416');
+    const auto quotedStart = [](const QString& message) {
+      const qsizetype open = message.indexOf(u'“'), close = message.lastIndexOf(u'”');
+      return open < 0 || close < open ? QString() : message.mid(open + 1, close - open - 1);
+    };
+    summarise(QStringLiteral("10.0.1.0/24\n") + line + u'\n');
+    const QString ranges = part<TLabel>("lblSummaryError")->text();
+    QVERIFY2(ranges.size() < 200, qPrintable(ranges.left(200)));
+    QVERIFY2(ranges.startsWith(QStringLiteral("Line 2 does not read: “10.0.0.0/24 ЖЖ")), qPrintable(ranges));
+    QCOMPARE(quotedStart(ranges).back(), u'…');
+    QCOMPARE(part<TMemo>("mePlanRanges")->selectedText().size(), line.size());
+
+    part<QTabWidget>("pcPlanner")->setCurrentWidget(part("tsSplit"));
+    plan(QStringLiteral("10.0.0.0/8"), 2, QString(), QStringLiteral("web 5\n") + line);
+    const QString hosts = part<TLabel>("lblPlanError")->text();
+    QVERIFY2(hosts.size() < 200 && hosts.startsWith(QStringLiteral("Line 2 does not read: “10.0.0.0/24 Ж")),
+             qPrintable(hosts.left(200)));
+    QCOMPARE(part<TMemo>("mePlanHosts")->selectedText().size(), line.size());
+    plan(QStringLiteral("10.0.0.0/8"), 0, QString(40000, u'7'));
+    QVERIFY2(part<TLabel>("lblPlanError")->text().size() < 200,
+             qPrintable(part<TLabel>("lblPlanError")->text().left(200)));
+    // A line just as long as a quote may be is quoted whole, without the mark.
+    plan(QStringLiteral("10.0.0.0/8"), 2, QString(), QString(64, u'z'));
+    QCOMPARE(quotedStart(part<TLabel>("lblPlanError")->text()), QString(64, u'z'));
+  }
+
   void hugeSplitComputesOnlyTheRowsInView() {
     open();
     plan(QStringLiteral("10.0.0.0/24"), 0, QStringLiteral("30"));

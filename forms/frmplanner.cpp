@@ -85,6 +85,21 @@ QString problemText(const PlanProblem& problem) {
   return {};
 }
 
+bool allDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The split for a value of digits past the largest 128-bit number: a prefix out of range, or more subnets
+// than any network holds, except 2^128 itself, every address of ::/0 as a /128 of its own.
+Outcome<EqualSplit> splitPastNumbers(const Block& network, bool byPrefix, const std::string& digits) {
+  const PlanError error = byPrefix ? PlanError::PrefixOutOfRange : PlanError::TooManySubnets;
+  const std::size_t first = digits.find_first_not_of('0');
+  if (!byPrefix && network.width == kIpv6Width && network.prefix == 0 && first != std::string::npos &&
+      std::string_view(digits).substr(first) == "340282366920938463463374607431768211456")
+    return EqualSplit::ByPrefix(network, kIpv6Width);
+  return PlanProblem{error, 0, digits};
+}
+
 }  // namespace
 
 TfrmPlanner::TfrmPlanner(QWidget* owner) : TForm(owner) {
@@ -248,10 +263,13 @@ void TfrmPlanner::actPlanExecute() {
     // The prefix may be written with its slash, as in the main window ("/26").
     QString value = edPlanValue->text().trimmed();
     if (m_mode == ByPrefix && value.startsWith(u'/')) value = value.mid(1).trimmed();
-    const std::optional<U128> number = ParseDecimal(utf8(value));
-    if (!number) return showPlanProblem({PlanError::BadNetwork, 0, utf8(value)}, edPlanValue);
+    const std::string digits = utf8(value);
+    const std::optional<U128> number = ParseDecimal(digits);
+    if (!number && !allDigits(digits))
+      return showPlanProblem({PlanError::BadNetwork, 0, digits}, edPlanValue);
     Outcome<EqualSplit> split =
-        m_mode == ByPrefix
+        !number ? splitPastNumbers(*network, m_mode == ByPrefix, digits)
+        : m_mode == ByPrefix
             ? (*number > U128(128u) ? Outcome<EqualSplit>(PlanProblem{PlanError::PrefixOutOfRange, 0, ""})
                                     : EqualSplit::ByPrefix(*network, int(number->lo)))
             : EqualSplit::ByCount(*network, *number);

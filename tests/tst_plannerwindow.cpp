@@ -215,6 +215,17 @@ class TestPlannerWindow : public test::GuiFixture {
                                                 << ""
                                                 << "not a number: “x”"
                                                 << "";
+    // Digits past the largest number the planner counts with are still a number, of the mode's meaning.
+    QTest::newRow("a prefix of 41 digits")
+        << "10.0.0.0/16" << 0 << "99999999999999999999999999999999999999999"
+        << ""
+        << "out of range: “99999999999999999999999999999999999999999”"
+        << "";
+    QTest::newRow("one subnet more than ::/0 holds")
+        << "::/0" << 1 << "340282366920938463463374607431768211457"
+        << ""
+        << "does not hold 340282366920938463463374607431768211457 subnets"
+        << "";
     QTest::newRow("0 subnets") << "10.0.0.0/16" << 1 << "0"
                                << ""
                                << "at least 1"
@@ -237,6 +248,23 @@ class TestPlannerWindow : public test::GuiFixture {
         << "Line 3 does not fit into the network: “c 60”."
         << "c 60";
   }
+  // Every address of ::/0 as a subnet of its own: a count one past the largest 128-bit number.
+  void allAddressesOfTheWholeIpv6Space() {
+    open();
+    plan(QStringLiteral("::/0"), 1, QStringLiteral("340282366920938463463374607431768211456"));
+    QCOMPARE(part<TLabel>("lblPlanError")->text(), QString());
+    QCOMPARE(grid()->rowCount(), kMaxGridRows);
+    QCOMPARE(grid()->cell(1, 1), QStringLiteral("::1/128"));
+    QVERIFY2(part<TLabel>("lblPlanTotals")
+                 ->text()
+                 .startsWith(QStringLiteral("Subnets: 340,282,366,920,938,463,463,374,607,431,768,211,456.")),
+             qPrintable(part<TLabel>("lblPlanTotals")->text()));
+    // An IPv4 network cannot hold that many.
+    plan(QStringLiteral("0.0.0.0/0"), 1, QStringLiteral("0340282366920938463463374607431768211456"));
+    QVERIFY2(part<TLabel>("lblPlanError")->text().contains(QStringLiteral("does not hold")),
+             qPrintable(part<TLabel>("lblPlanError")->text()));
+  }
+
   void badInputEmptiesTheTable() {
     QFETCH(QString, network);
     QFETCH(int, mode);

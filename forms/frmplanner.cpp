@@ -2,6 +2,7 @@
 #include "forms/frmplanner.h"
 
 #include <QShortcut>
+#include <algorithm>
 #include <memory>
 
 #include "core/sizing.h"
@@ -27,7 +28,18 @@ constexpr QSize kPage(700, 440);
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-QString quoted(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+// The offending text as a message quotes it: a long line (a pasted megabyte, say) by its first characters
+// and an ellipsis, so that the label stays short and quick to lay out.
+QString quoted(const std::string& text) {
+  constexpr qsizetype kQuoted = 64;
+  // Enough bytes for kQuoted whole characters of any length and one more to see that there are more.
+  const std::size_t bytes = std::min(text.size(), std::size_t(4 * (kQuoted + 1)));
+  QString quote = QString::fromUtf8(text.data(), qsizetype(bytes));
+  if (quote.size() <= kQuoted && bytes == text.size()) return quote;
+  quote.truncate(kQuoted);
+  if (quote.back().isHighSurrogate()) quote.chop(1);
+  return quote + u'…';
+}
 
 // A label that reports a rejected input: in the error colour, empty while there is nothing to report.
 TLabel* errorLabel(QWidget* parent, const QString& name, const QRect& place) {
@@ -71,6 +83,21 @@ QString problemText(const PlanProblem& problem) {
       return Tr(Text::sPlanDoesNotFit).arg(line, text);
   }
   return {};
+}
+
+bool allDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The split for a value of digits past the largest 128-bit number: a prefix out of range, or more subnets
+// than any network holds, except 2^128 itself, every address of ::/0 as a /128 of its own.
+Outcome<EqualSplit> splitPastNumbers(const Block& network, bool byPrefix, const std::string& digits) {
+  const PlanError error = byPrefix ? PlanError::PrefixOutOfRange : PlanError::TooManySubnets;
+  const std::size_t first = digits.find_first_not_of('0');
+  if (!byPrefix && network.width == kIpv6Width && network.prefix == 0 && first != std::string::npos &&
+      std::string_view(digits).substr(first) == "340282366920938463463374607431768211456")
+    return EqualSplit::ByPrefix(network, kIpv6Width);
+  return PlanProblem{error, 0, digits};
 }
 
 }  // namespace
@@ -236,10 +263,13 @@ void TfrmPlanner::actPlanExecute() {
     // The prefix may be written with its slash, as in the main window ("/26").
     QString value = edPlanValue->text().trimmed();
     if (m_mode == ByPrefix && value.startsWith(u'/')) value = value.mid(1).trimmed();
-    const std::optional<U128> number = ParseDecimal(utf8(value));
-    if (!number) return showPlanProblem({PlanError::BadNetwork, 0, utf8(value)}, edPlanValue);
+    const std::string digits = utf8(value);
+    const std::optional<U128> number = ParseDecimal(digits);
+    if (!number && !allDigits(digits))
+      return showPlanProblem({PlanError::BadNetwork, 0, digits}, edPlanValue);
     Outcome<EqualSplit> split =
-        m_mode == ByPrefix
+        !number ? splitPastNumbers(*network, m_mode == ByPrefix, digits)
+        : m_mode == ByPrefix
             ? (*number > U128(128u) ? Outcome<EqualSplit>(PlanProblem{PlanError::PrefixOutOfRange, 0, ""})
                                     : EqualSplit::ByPrefix(*network, int(number->lo)))
             : EqualSplit::ByCount(*network, *number);

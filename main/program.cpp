@@ -2,6 +2,7 @@
 #include "main/program.h"
 
 #include <QApplication>
+#include <QProgressDialog>
 
 #include "main/programicon.h"
 #include "main/quorvaneform.h"
@@ -62,8 +63,13 @@ int RunProgram(const QString& argument, int handedOffExitCode,
   // From here on a logout (SIGTERM, SIGHUP) or Ctrl+C (SIGINT) ends every event loop, the nested one of a
   // message box too; the program then unwinds as after the window's close: settings written, socket removed.
   TerminationSignals termination;
-  QObject::connect(&termination, &TerminationSignals::arrived, &termination,
-                   [] { QCoreApplication::exit(0); });
+  // A long task that keeps the window drawing under its progress dialog (the planner's export) runs inside
+  // the event loop rather than in a nested one: its dialog is closed, which cancels it.
+  QObject::connect(&termination, &TerminationSignals::arrived, &termination, [] {
+    QCoreApplication::exit(0);
+    if (QWidget* modal = QApplication::activeModalWidget(); qobject_cast<QProgressDialog*>(modal))
+      modal->close();
+  });
 
   // One instance a display: a start on another display opens a window of its own there.
   InstanceChannel channel(InstanceChannel::nameOnThisDisplay());

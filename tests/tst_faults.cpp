@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,8 @@
 #include <vector>
 
 #include "core/exception.h"
+#include "forms/frmplanner.h"
+#include "forms/tableoutput.h"
 #include "main/program.h"
 #include "main/quorvaneform.h"
 #include "platform/instancechannel.h"
@@ -38,6 +41,7 @@
 #include "tests/faultfiles.h"
 #include "tests/fixture.h"
 #include "widgets/edit.h"
+#include "widgets/memo.h"
 
 using namespace quorvane;
 using quorvane::test::bindSocket;
@@ -116,6 +120,7 @@ class tst_Faults : public QObject {
   void startBesideSilentInstanceTellsUser();
   void terminationSignalWritesChosenSettings_data();
   void terminationSignalWritesChosenSettings();
+  void terminationSignalStopsALongExport();
 
  private:
   // A real start of the program offscreen, with this test's private runtime folder.
@@ -665,6 +670,43 @@ void tst_Faults::terminationSignalWritesChosenSettings() {
   const QByteArray written = readFile(m_work->filePath(QStringLiteral("quorvane.ini")));
   QVERIFY2(written.contains("DefaultTypeConvert=1"), written.constData());
   QVERIFY(!QFile::exists(socketPath()));
+}
+
+// A logout while the planner saves a long table ends the run at once: the export stops, the file it was to
+// replace stays as it was and no temporary file is left beside it.
+void tst_Faults::terminationSignalStopsALongExport() {
+  const QString path = m_work->filePath(QStringLiteral("plan.csv"));
+  QVERIFY(writeFile(path, "before\n"));
+  SetSaveFileChooser([&](QWidget*, const QString&, const QString&) { return path; });
+  test::ModalAnswerer answerer;
+  int progressShown = 0;
+  answerer.setHandler([&](QWidget* modal) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      QAbstractButton* yes = box->button(QMessageBox::Yes);  // or the start-up message's OK
+      (yes ? yes : box->button(QMessageBox::Ok))->click();
+    } else if (qobject_cast<QProgressDialog*>(modal) && ++progressShown == 1) {
+      ::kill(::getpid(), SIGTERM);
+    }
+  });
+  QElapsedTimer timer;
+  timer.start();
+  const int code = runProgram(QString(), [](TQuorvaneForm& form) {
+    QTimer::singleShot(0, &form, [&form] {
+      form.command("actPlanner")->trigger();
+      TfrmPlanner* planner = form.planner();
+      planner->findChild<QLineEdit*>(QStringLiteral("edPlanNetwork"))->setText(QStringLiteral("10.0.0.0/8"));
+      planner->findChild<QLineEdit*>(QStringLiteral("edPlanValue"))->setText(QStringLiteral("30"));
+      planner->findChild<QPushButton*>(QStringLiteral("btnPlan"))->click();
+      planner->findChild<QPushButton*>(QStringLiteral("btnPlanExport"))->click();
+    });
+  });
+  SetSaveFileChooser({});
+  QCOMPARE(code, 0);
+  QCOMPARE(progressShown, 1);
+  QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
+  QCOMPARE(readFile(path), QByteArray("before\n"));
+  QCOMPARE(QDir(m_work->path()).entryList({QStringLiteral("plan.csv*")}, QDir::Files),
+           QStringList{"plan.csv"});
 }
 
 QTEST_MAIN(tst_Faults)

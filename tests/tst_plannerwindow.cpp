@@ -215,6 +215,17 @@ class TestPlannerWindow : public test::GuiFixture {
                                                 << ""
                                                 << "not a number: “x”"
                                                 << "";
+    // Digits past the largest number the planner counts with are still a number, of the mode's meaning.
+    QTest::newRow("a prefix of 41 digits")
+        << "10.0.0.0/16" << 0 << "99999999999999999999999999999999999999999"
+        << ""
+        << "out of range: “99999999999999999999999999999999999999999”"
+        << "";
+    QTest::newRow("one subnet more than ::/0 holds")
+        << "::/0" << 1 << "340282366920938463463374607431768211457"
+        << ""
+        << "does not hold 340282366920938463463374607431768211457 subnets"
+        << "";
     QTest::newRow("0 subnets") << "10.0.0.0/16" << 1 << "0"
                                << ""
                                << "at least 1"
@@ -237,6 +248,23 @@ class TestPlannerWindow : public test::GuiFixture {
         << "Line 3 does not fit into the network: “c 60”."
         << "c 60";
   }
+  // Every address of ::/0 as a subnet of its own: a count one past the largest 128-bit number.
+  void allAddressesOfTheWholeIpv6Space() {
+    open();
+    plan(QStringLiteral("::/0"), 1, QStringLiteral("340282366920938463463374607431768211456"));
+    QCOMPARE(part<TLabel>("lblPlanError")->text(), QString());
+    QCOMPARE(grid()->rowCount(), kMaxGridRows);
+    QCOMPARE(grid()->cell(1, 1), QStringLiteral("::1/128"));
+    QVERIFY2(part<TLabel>("lblPlanTotals")
+                 ->text()
+                 .startsWith(QStringLiteral("Subnets: 340,282,366,920,938,463,463,374,607,431,768,211,456.")),
+             qPrintable(part<TLabel>("lblPlanTotals")->text()));
+    // An IPv4 network cannot hold that many.
+    plan(QStringLiteral("0.0.0.0/0"), 1, QStringLiteral("0340282366920938463463374607431768211456"));
+    QVERIFY2(part<TLabel>("lblPlanError")->text().contains(QStringLiteral("does not hold")),
+             qPrintable(part<TLabel>("lblPlanError")->text()));
+  }
+
   void badInputEmptiesTheTable() {
     QFETCH(QString, network);
     QFETCH(int, mode);
@@ -287,6 +315,36 @@ class TestPlannerWindow : public test::GuiFixture {
     summarise(QStringLiteral("10.0.0.0/24\n\n300.1.1.1\n"));
     QCOMPARE(part<TLabel>("lblSummaryError")->text(), QStringLiteral("Line 3 does not read: “300.1.1.1”."));
     QCOMPARE(part<TMemo>("mePlanRanges")->selectedText(), QStringLiteral("300.1.1.1"));
+  }
+
+  // A pasted megabyte that does not read is quoted by its start only, in every list and field, in the
+  // message's own words; the whole line is still selected where it stands.
+  void aLongRejectedLineIsQuotedByItsStart() {
+    open();
+    const QString line = QStringLiteral("10.0.0.0/24 ") + QString(1 << 20, u'\u0416');
+    const auto quotedStart = [](const QString& message) {
+      const qsizetype open = message.indexOf(u'“'), close = message.lastIndexOf(u'”');
+      return open < 0 || close < open ? QString() : message.mid(open + 1, close - open - 1);
+    };
+    summarise(QStringLiteral("10.0.1.0/24\n") + line + u'\n');
+    const QString ranges = part<TLabel>("lblSummaryError")->text();
+    QVERIFY2(ranges.size() < 200, qPrintable(ranges.left(200)));
+    QVERIFY2(ranges.startsWith(QStringLiteral("Line 2 does not read: “10.0.0.0/24 ЖЖ")), qPrintable(ranges));
+    QCOMPARE(quotedStart(ranges).back(), u'…');
+    QCOMPARE(part<TMemo>("mePlanRanges")->selectedText().size(), line.size());
+
+    part<QTabWidget>("pcPlanner")->setCurrentWidget(part("tsSplit"));
+    plan(QStringLiteral("10.0.0.0/8"), 2, QString(), QStringLiteral("web 5\n") + line);
+    const QString hosts = part<TLabel>("lblPlanError")->text();
+    QVERIFY2(hosts.size() < 200 && hosts.startsWith(QStringLiteral("Line 2 does not read: “10.0.0.0/24 Ж")),
+             qPrintable(hosts.left(200)));
+    QCOMPARE(part<TMemo>("mePlanHosts")->selectedText().size(), line.size());
+    plan(QStringLiteral("10.0.0.0/8"), 0, QString(40000, u'7'));
+    QVERIFY2(part<TLabel>("lblPlanError")->text().size() < 200,
+             qPrintable(part<TLabel>("lblPlanError")->text().left(200)));
+    // A line just as long as a quote may be is quoted whole, without the mark.
+    plan(QStringLiteral("10.0.0.0/8"), 2, QString(), QString(64, u'z'));
+    QCOMPARE(quotedStart(part<TLabel>("lblPlanError")->text()), QString(64, u'z'));
   }
 
   void hugeSplitComputesOnlyTheRowsInView() {

@@ -268,11 +268,10 @@ void tst_Desktop::designedCaptionsKeepNoAccessKeys() {
     for (const QAction* item : menu->menu()->actions())
       if (!item->isSeparator()) captions << item->text();
   }
-  QCOMPARE(captions,
-           (QStringList{"Action", "Calculate", "Clear all", "Copy results", "My parameters",
-                        "Reserved addresses", "Address details", "Masks", "Select language", "Exit", "Tools",
-                        "IPv6 calculator", "Subnet planner", "Help", "What\u2019s new?", "Visit Homepage", "E-mail to author",
-                        "About..."}));
+  QCOMPARE(captions, (QStringList{"Action", "Calculate", "Clear all", "Copy results", "My parameters",
+                                  "Reserved addresses", "Address details", "Masks", "Select language", "Exit",
+                                  "Tools", "IPv6 calculator", "Subnet planner", "Help", "What\u2019s new?",
+                                  "Visit Homepage", "E-mail to author", "About..."}));
 }
 
 void tst_Desktop::keysOpenMenus_data() {
